@@ -1,0 +1,153 @@
+// The messaging API as far as the program uses it: log-on, the message-store table, opening a
+// store and reading its properties.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+
+#ifndef MAPI_DIM
+#define MAPI_DIM 1
+#endif
+
+typedef ULONG FLAGS;
+
+// Flags
+#define MAPI_UNICODE 0x80000000UL
+#define MDB_WRITE 0x00000004UL
+
+// Status codes
+#define MAPI_E_CALL_FAILED E_FAIL
+#define MAPI_E_NOT_ENOUGH_MEMORY E_OUTOFMEMORY
+#define MAPI_E_INVALID_PARAMETER E_INVALIDARG
+#define MAPI_E_NO_SUPPORT ((HRESULT)0x80040102L)
+#define MAPI_E_NOT_FOUND ((HRESULT)0x8004010FL)
+#define MAPI_E_LOGON_FAILED ((HRESULT)0x80040111L)
+#define MAPI_W_ERRORS_RETURNED ((HRESULT)0x00040380L)
+
+// Property types
+#define PT_UNSPECIFIED 0x0000UL
+#define PT_NULL 0x0001UL
+#define PT_I2 0x0002UL
+#define PT_LONG 0x0003UL
+#define PT_BOOLEAN 0x000BUL
+#define PT_ERROR 0x000AUL
+#define PT_OBJECT 0x000DUL
+#define PT_I8 0x0014UL
+#define PT_STRING8 0x001EUL
+#define PT_UNICODE 0x001FUL
+#define PT_SYSTIME 0x0040UL
+#define PT_CLSID 0x0048UL
+#define PT_BINARY 0x0102UL
+
+#define PROP_TYPE(ulPropTag) ((ULONG)(ulPropTag) & 0xFFFFUL)
+#define PROP_ID(ulPropTag) (((ULONG)(ulPropTag)) >> 16)
+#define PROP_TAG(ulPropType, ulPropID) ((((ULONG)(ulPropID)) << 16) | ((ULONG)(ulPropType)))
+#define CHANGE_PROP_TYPE(ulPropTag, ulPropType)                                                    \
+    (((ULONG)0xFFFF0000UL & (ulPropTag)) | (ULONG)(ulPropType))
+
+// Property tags
+#define PR_ENTRYID PROP_TAG(PT_BINARY, 0x0FFF)
+#define PR_DISPLAY_NAME_W PROP_TAG(PT_UNICODE, 0x3001)
+#define PR_DISPLAY_NAME PR_DISPLAY_NAME_W
+
+typedef struct _SBinary {
+    ULONG cb;
+    LPBYTE lpb;
+} SBinary, *LPSBinary;
+
+typedef struct _ENTRYID {
+    BYTE abFlags[4];
+    BYTE ab[MAPI_DIM];
+} ENTRYID, *LPENTRYID;
+
+typedef const IID* LPCIID;
+
+typedef union _PV {
+    short int i;
+    LONG l;
+    ULONG ul;
+    float flt;
+    double dbl;
+    unsigned short int b;
+    CY cur;
+    double at;
+    FILETIME ft;
+    LPSTR lpszA;
+    SBinary bin;
+    LPWSTR lpszW;
+    LPGUID lpguid;
+    LARGE_INTEGER li;
+    SCODE err;
+    LONG x;
+} __UPV;
+
+typedef struct _SPropValue {
+    ULONG ulPropTag;
+    ULONG dwAlignPad;
+    union _PV Value;
+} SPropValue, *LPSPropValue;
+
+typedef struct _SPropTagArray {
+    ULONG cValues;
+    ULONG aulPropTag[MAPI_DIM];
+} SPropTagArray, *LPSPropTagArray;
+
+#define SizedSPropTagArray(_ctag, _name)                                                           \
+    struct _SPropTagArray_##_name {                                                                \
+        ULONG cValues;                                                                             \
+        ULONG aulPropTag[_ctag];                                                                   \
+    } _name
+
+typedef struct _SRow {
+    ULONG ulAdrEntryPad;
+    ULONG cValues;
+    LPSPropValue lpProps;
+} SRow, *LPSRow;
+
+typedef struct _SRowSet {
+    ULONG cRows;
+    SRow aRow[MAPI_DIM];
+} SRowSet, *LPSRowSet;
+
+#ifdef __cplusplus
+
+struct IMAPIProp : public IUnknown {
+    // Reads the properties named by lpPropTagArray. The values come back in one buffer for
+    // MAPIFreeBuffer; a property the object lacks comes back as PT_ERROR with a warning status.
+    virtual HRESULT STDMETHODCALLTYPE GetProps(LPSPropTagArray lpPropTagArray, ULONG ulFlags,
+                                               ULONG* lpcValues, LPSPropValue* lppPropArray) = 0;
+};
+
+struct IMsgStore : public IMAPIProp {};
+
+struct IMAPITable : public IUnknown {
+    // Reads up to lRowCount rows from the current position; an empty row set marks the end.
+    virtual HRESULT STDMETHODCALLTYPE QueryRows(LONG lRowCount, ULONG ulFlags,
+                                                LPSRowSet* lppRows) = 0;
+};
+
+struct IMAPISession : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetMsgStoresTable(ULONG ulFlags, IMAPITable** lppTable) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OpenMsgStore(ULONG_PTR ulUIParam, ULONG cbEntryID,
+                                                   LPENTRYID lpEntryID, LPCIID lpInterface,
+                                                   ULONG ulFlags, IMsgStore** lppMDB) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Logoff(ULONG_PTR ulUIParam, ULONG ulFlags,
+                                             ULONG ulReserved) = 0;
+};
+
+typedef IMAPIProp* LPMAPIPROP;
+typedef IMsgStore* LPMDB;
+typedef IMAPITable* LPMAPITABLE;
+typedef IMAPISession* LPMAPISESSION;
+
+extern "C" {
+
+HRESULT WINAPI MAPILogonEx(ULONG_PTR ulUIParam, LPWSTR lpszProfileName, LPWSTR lpszPassword,
+                           FLAGS flFlags, LPMAPISESSION* lppSession);
+HRESULT WINAPI MAPIAllocateBuffer(ULONG cbSize, LPVOID* lppBuffer);
+HRESULT WINAPI MAPIAllocateMore(ULONG cbSize, LPVOID lpObject, LPVOID* lppBuffer);
+ULONG WINAPI MAPIFreeBuffer(LPVOID lpBuffer);
+void WINAPI FreeProws(LPSRowSet lpRows);
+}
+
+#endif // __cplusplus

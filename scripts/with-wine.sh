@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# with-wine.sh PREFIX COMMAND...: runs COMMAND with PREFIX as the Wine prefix (created on first
+# use) and one wineserver kept for the whole command, shut down afterwards.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/wine-env.sh"
+
+prefix=$(realpath -m "$1")
+shift
+wine_prefix "$prefix"
+wineserver_start
+trap wineserver_stop EXIT
+"$@"

@@ -1,0 +1,25 @@
+// A real folder under the temporary folder, removed with everything in it when the owner goes.
+#pragma once
+
+#include <string>
+
+namespace testing_support {
+
+class TempFolder {
+public:
+    // Creates a fresh folder; leaf is appended to its unique name, so a test can ask for blanks
+    // or non-ASCII characters in the path.
+    explicit TempFolder(const std::wstring& leaf = L"");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder's path, ending in a backslash.
+    const std::wstring& Path() const { return path; }
+    std::wstring operator/(const std::wstring& name) const { return path + name; }
+
+private:
+    std::wstring path;
+};
+
+} // namespace testing_support
