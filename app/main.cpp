@@ -1,3 +1,17 @@
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "app/command_line.h"
+#include "app/startup.h"
+
+namespace {
+
+// The main dialog comes with the user interface; until then the interactive mode shows nothing.
+void RunMainDialog() {}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // The C runtime trims the blanks in front of the argument text it passes here; the program
+    // takes the arguments exactly as they were given, so it reads them from the full command line.
+    return RunCourierfix(instance, CommandLineArguments(GetCommandLineW()), RunMainDialog);
+}

@@ -7,7 +7,8 @@ std::wstring GetProgramFilePath() {
     // rather than working with a cut one.
     std::wstring path(256, L'\0');
     for (;;) {
-        DWORD length = GetModuleFileNameW(instanceHandle, path.data(), static_cast<DWORD>(path.size()));
+        DWORD length =
+            GetModuleFileNameW(instanceHandle, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
             return {};
         }
@@ -31,6 +32,10 @@ std::wstring GetProgramFolder() {
     return path.substr(0, lastBackslash + 1);
 }
 
-std::wstring GetConfigFilePath() { return GetProgramFolder() + L"config"; }
+std::wstring GetConfigFilePath() {
+    return GetProgramFolder() + L"config";
+}
 
-std::wstring GetRunLogPath() { return GetProgramFolder() + L"log.txt"; }
+std::wstring GetRunLogPath() {
+    return GetProgramFolder() + L"log.txt";
+}

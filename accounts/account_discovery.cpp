@@ -1,0 +1,45 @@
+#include "accounts/account_discovery.h"
+
+using Microsoft::WRL::ComPtr;
+
+HRESULT EnumerateAccounts(IMAPISession* session, AccountTable& table) {
+    if (session == nullptr) {
+        return MAPI_E_INVALID_PARAMETER;
+    }
+
+    ComPtr<IMAPITable> stores;
+    HRESULT status = session->GetMsgStoresTable(MAPI_UNICODE, &stores);
+    if (FAILED(status)) {
+        return status;
+    }
+
+    for (;;) {
+        LPSRowSet received = nullptr;
+        status = stores->QueryRows(1, 0, &received);
+        RowSet rows(received);
+        if (FAILED(status) || !rows || rows->cRows != 1) {
+            return status;
+        }
+
+        // The first property of a row is the store's entry identifier.
+        const SRow& row = rows->aRow[0];
+        if (row.cValues < 1 || row.lpProps == nullptr ||
+            PROP_TYPE(row.lpProps[0].ulPropTag) != PT_BINARY) {
+            continue;
+        }
+        const SBinary& entryId = row.lpProps[0].Value.bin;
+
+        IMsgStore* opened = nullptr;
+        status = session->OpenMsgStore(0, entryId.cb, reinterpret_cast<LPENTRYID>(entryId.lpb),
+                                       nullptr, MDB_WRITE, &opened);
+        if (FAILED(status)) {
+            return status;
+        }
+
+        // The record takes the store's reference; a store that is no mail account goes with it.
+        auto account = std::make_unique<AccountRecord>();
+        if (SUCCEEDED(account->InitFromStore(opened))) {
+            table.Append(std::move(account));
+        }
+    }
+}

@@ -1,0 +1,66 @@
+#include "accounts/account_record.h"
+
+namespace {
+
+// Reads one property of the store. The values, when the call gave any, end up in values.
+HRESULT ReadProperty(IMsgStore* store, ULONG tag, MapiBuffer<SPropValue>& values) {
+    SizedSPropTagArray(1, tags) = {1, {tag}};
+    ULONG count = 0;
+    LPSPropValue received = nullptr;
+    HRESULT status =
+        store->GetProps(reinterpret_cast<LPSPropTagArray>(&tags), MAPI_UNICODE, &count, &received);
+    values.reset(received);
+    if (SUCCEEDED(status) && (count < 1 || received == nullptr)) {
+        return -1;
+    }
+    return status;
+}
+
+} // namespace
+
+HRESULT AccountRecord::InitFromStore(IMsgStore* openStore) {
+    store.Attach(openStore);
+    if (!store) {
+        return -1;
+    }
+
+    MapiBuffer<SPropValue> guidValues;
+    HRESULT status = ReadProperty(store.Get(), AccountGuidTag, guidValues);
+    if (FAILED(status)) {
+        return status;
+    }
+    if (guidValues->ulPropTag != AccountGuidTag || guidValues->Value.lpguid == nullptr) {
+        return -1;
+    }
+
+    MapiBuffer<SPropValue> nameValues;
+    status = ReadProperty(store.Get(), PR_DISPLAY_NAME_W, nameValues);
+    if (FAILED(status)) {
+        return status;
+    }
+    if (nameValues->ulPropTag != PR_DISPLAY_NAME_W || nameValues->Value.lpszW == nullptr) {
+        return -1;
+    }
+
+    // The GUID stays where the messaging system put it; the record keeps that buffer.
+    guid = guidValues->Value.lpguid;
+    guidBuffer = std::move(guidValues);
+    displayName = nameValues->Value.lpszW;
+    return status;
+}
+
+int AccountRecord::AddParmLine(const std::wstring& line) {
+    if (parmLineCount >= maxParmLines) {
+        return -1;
+    }
+    parmLines[static_cast<size_t>(parmLineCount)] = line;
+    ++parmLineCount;
+    return 0;
+}
+
+std::wstring AccountRecord::GetParmLine(int index) const {
+    if (index < 0 || index >= parmLineCount) {
+        return {};
+    }
+    return parmLines[static_cast<size_t>(index)];
+}

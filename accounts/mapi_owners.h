@@ -1,0 +1,28 @@
+// Owners for what the messaging API hands out, so nothing is freed by hand or twice.
+#pragma once
+
+#include <cemapi.h>
+
+#include <memory>
+
+struct MapiBufferFree {
+    void operator()(void* buffer) const {
+        if (buffer != nullptr) {
+            MAPIFreeBuffer(buffer);
+        }
+    }
+};
+
+struct RowSetFree {
+    void operator()(SRowSet* rows) const {
+        if (rows != nullptr) {
+            FreeProws(rows);
+        }
+    }
+};
+
+// A block from MAPIAllocateBuffer, such as the values of a property read.
+template <typename T> using MapiBuffer = std::unique_ptr<T, MapiBufferFree>;
+
+// A row set from IMAPITable::QueryRows.
+using RowSet = std::unique_ptr<SRowSet, RowSetFree>;

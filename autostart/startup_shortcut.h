@@ -1,0 +1,22 @@
+// The shortcut in the handset's Startup folder that runs the repair of every saved account after
+// each soft reset. The file itself is the state: there is nothing else to keep.
+#pragma once
+
+#include <string>
+
+// The Startup folder (registry value Startup under HKEY_LOCAL_MACHINE\SYSTEM\EXPLORER\SHELL
+// FOLDERS, read at whatever length it has; empty when it cannot be read) joined with
+// "\autorepair.lnk".
+std::wstring GetStartupShortcutPath();
+
+// Whether the shortcut file can be opened for reading.
+bool StartupShortcutExists();
+
+// Writes the shortcut: one line, the number of characters of the command, "#", then the command,
+// which is the quoted program path followed by argumentText. 0 when the file was written whole;
+// negative otherwise, leaving no file behind.
+int CreateStartupShortcut(const std::wstring& argumentText);
+
+// Deletes the shortcut. 0 when it is gone (also when it was not there); negative when it could
+// not be removed.
+int RemoveStartupShortcut();

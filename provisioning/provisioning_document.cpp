@@ -1,0 +1,62 @@
+#include "provisioning/provisioning_document.h"
+
+#include <cfgmgrapi.h>
+
+#include <memory>
+#include <string_view>
+
+#include "accounts/account_record.h"
+
+namespace {
+
+constexpr std::wstring_view documentStart =
+    L"<wap-provisioningdoc><characteristic type=\"EMAIL2\"><characteristic type=\"";
+constexpr std::wstring_view accountStart = L"\">";
+constexpr std::wstring_view documentEnd =
+    L"</characteristic></characteristic></wap-provisioningdoc>";
+
+} // namespace
+
+std::wstring AccountRecord::GetGuidText() const {
+    if (guid == nullptr) {
+        return {};
+    }
+    wchar_t text[40] = {};
+    wsprintfW(text, L"{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid->Data1,
+              guid->Data2, guid->Data3, guid->Data4[0], guid->Data4[1], guid->Data4[2],
+              guid->Data4[3], guid->Data4[4], guid->Data4[5], guid->Data4[6], guid->Data4[7]);
+    return text;
+}
+
+std::wstring BuildProvisioningDocument(std::wstring_view guidText,
+                                       std::span<const std::wstring> parmLines) {
+    size_t length =
+        documentStart.size() + guidText.size() + accountStart.size() + documentEnd.size();
+    for (const auto& line : parmLines) {
+        length += line.size();
+    }
+
+    std::wstring document;
+    document.reserve(length);
+    document += documentStart;
+    document += guidText;
+    document += accountStart;
+    for (const auto& line : parmLines) {
+        document += line;
+    }
+    document += documentEnd;
+    return document;
+}
+
+int AccountRecord::Repair() const {
+    if (!store) {
+        return 0;
+    }
+    std::wstring document = BuildProvisioningDocument(
+        GetGuidText(), std::span(parmLines.data(), static_cast<size_t>(parmLineCount)));
+    LPWSTR reply = nullptr;
+    HRESULT status = DMProcessConfigXML(document.c_str(), CFGFLAG_PROCESS, &reply);
+    // The reply is ours to free, and nothing in it is needed.
+    std::unique_ptr<wchar_t[]> replyOwner(reply);
+    return FAILED(status) ? -1 : 0;
+}

@@ -1,0 +1,26 @@
+// The settings file, config: for each account repaired from the dialog, a header line "[" name
+// "]" and then the account's parm lines, up to the next line that begins with "[".
+#pragma once
+
+#include <span>
+#include <string>
+
+class AccountRecord;
+
+// The header line of an account's section.
+std::wstring AccountHeader(const std::wstring& displayName);
+
+// Appends the body lines of the account's first section (header exactly "[" name "]") to its
+// parm lines, as far as it has room. A missing or unreadable file, or no section, adds nothing.
+void LoadAccountSection(AccountRecord& account, const std::wstring& configPath);
+// The same, for the config file beside the program.
+void LoadAccountSection(AccountRecord& account);
+
+// Rewrites the file with every section of the account removed and the account's section, with
+// the given lines, appended; every other line stays, in its order. The new content is written
+// beside the file and replaces it in one step, so a failure leaves the file exactly as it was.
+// Returns whether the file now holds the new section.
+bool SaveAccountSection(const std::wstring& configPath, const std::wstring& displayName,
+                        std::span<const std::wstring> parmLines);
+// The same, for the config file beside the program.
+bool SaveAccountSection(const std::wstring& displayName, std::span<const std::wstring> parmLines);
