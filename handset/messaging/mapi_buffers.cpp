@@ -1,0 +1,116 @@
+// MAPI memory: a buffer from MAPIAllocateBuffer owns every block that MAPIAllocateMore chained to
+// it, and one MAPIFreeBuffer gives back the lot.
+#include "handset/messaging/messaging_diagnostics.h"
+#include "handset/messaging/messaging_objects.h"
+
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+constexpr DWORD LiveMagic = 0x4D415049;  // "MAPI"
+constexpr DWORD FreedMagic = 0x46524545; // "FREE"
+
+// Precedes every block; 16-byte aligned so the caller's part keeps the heap's alignment.
+struct alignas(16) BlockHeader {
+    DWORD magic;
+    BlockHeader* owner; // the root block; itself for a root
+    BlockHeader* next;  // the next block chained to a root
+};
+
+std::mutex chainLock;
+
+BlockHeader* HeaderOf(void* block) {
+    return static_cast<BlockHeader*>(block) - 1;
+}
+
+void* Allocate(ULONG size, BlockHeader* owner) {
+    void* memory = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(BlockHeader) + size);
+    if (memory == nullptr) {
+        return nullptr;
+    }
+    auto* header = static_cast<BlockHeader*>(memory);
+    header->magic = LiveMagic;
+    header->owner = owner != nullptr ? owner : header;
+    header->next = nullptr;
+    return header + 1;
+}
+
+} // namespace
+
+extern "C" HRESULT WINAPI MAPIAllocateBuffer(ULONG cbSize, LPVOID* lppBuffer) {
+    if (lppBuffer == nullptr) {
+        return MAPI_E_INVALID_PARAMETER;
+    }
+    *lppBuffer = Allocate(cbSize, nullptr);
+    if (*lppBuffer == nullptr) {
+        return MAPI_E_NOT_ENOUGH_MEMORY;
+    }
+    InterlockedIncrement(&handset::detail::liveBuffers);
+    return S_OK;
+}
+
+extern "C" HRESULT WINAPI MAPIAllocateMore(ULONG cbSize, LPVOID lpObject, LPVOID* lppBuffer) {
+    if (lppBuffer == nullptr || lpObject == nullptr || HeaderOf(lpObject)->magic != LiveMagic) {
+        return MAPI_E_INVALID_PARAMETER;
+    }
+    BlockHeader* root = HeaderOf(lpObject)->owner;
+    void* block = Allocate(cbSize, root);
+    *lppBuffer = block;
+    if (block == nullptr) {
+        return MAPI_E_NOT_ENOUGH_MEMORY;
+    }
+    std::lock_guard<std::mutex> guard(chainLock);
+    HeaderOf(block)->next = root->next;
+    root->next = HeaderOf(block);
+    return S_OK;
+}
+
+extern "C" ULONG WINAPI MAPIFreeBuffer(LPVOID lpBuffer) {
+    if (lpBuffer == nullptr) {
+        return S_OK;
+    }
+    BlockHeader* root = HeaderOf(lpBuffer);
+    // Only a root may be freed; a chained block goes with its root.
+    if (root->magic != LiveMagic || root->owner != root) {
+        return static_cast<ULONG>(MAPI_E_INVALID_PARAMETER);
+    }
+    BlockHeader* chain = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(chainLock);
+        chain = root->next;
+        root->next = nullptr;
+    }
+    while (chain != nullptr) {
+        BlockHeader* next = chain->next;
+        chain->magic = FreedMagic;
+        HeapFree(GetProcessHeap(), 0, chain);
+        chain = next;
+    }
+    root->magic = FreedMagic;
+    HeapFree(GetProcessHeap(), 0, root);
+    InterlockedDecrement(&handset::detail::liveBuffers);
+    return S_OK;
+}
+
+extern "C" void WINAPI FreeProws(LPSRowSet lpRows) {
+    if (lpRows == nullptr) {
+        return;
+    }
+    for (ULONG row = 0; row < lpRows->cRows; ++row) {
+        MAPIFreeBuffer(lpRows->aRow[row].lpProps);
+    }
+    MAPIFreeBuffer(lpRows);
+}
+
+namespace handset::detail {
+
+HRESULT CopyMore(const void* data, ULONG size, void* owner, void** copy) {
+    HRESULT status = MAPIAllocateMore(size, owner, copy);
+    if (SUCCEEDED(status) && size > 0) {
+        std::memcpy(*copy, data, size);
+    }
+    return status;
+}
+
+} // namespace handset::detail

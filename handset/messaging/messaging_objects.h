@@ -1,0 +1,30 @@
+// The objects behind the messaging interfaces, shared by the files of this folder only.
+#pragma once
+
+#include <cemapi.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace handset::detail {
+
+// Live-object counters behind CurrentMessagingCounts.
+extern volatile LONG liveSessions;
+extern volatile LONG liveTables;
+extern volatile LONG liveStores;
+extern volatile LONG liveBuffers;
+extern volatile LONG overReleases;
+
+// A store's entry identifier: four zero flag bytes, then its key name as ASCII digits, so that
+// OpenMsgStore goes straight to the key.
+std::vector<BYTE> EntryIdFor(const std::wstring& storeKey);
+std::optional<std::wstring> StoreKeyFromEntryId(ULONG size, const BYTE* bytes);
+
+HRESULT CreateStoreTable(IMAPITable** table);
+HRESULT CreateMsgStore(const std::wstring& storeKey, IMsgStore** store);
+
+// Copies into a block chained to owner with MAPIAllocateMore, freed with it.
+HRESULT CopyMore(const void* data, ULONG size, void* owner, void** copy);
+
+} // namespace handset::detail

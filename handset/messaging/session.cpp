@@ -1,0 +1,96 @@
+// MAPILogonEx and the session: the entry to the emulated messaging system.
+#include "handset/messaging/messaging_objects.h"
+#include "handset/messaging/store_registry.h"
+
+#include <new>
+
+namespace {
+
+// A session that was logged off answers no more calls.
+constexpr HRESULT MAPI_E_END_OF_SESSION = static_cast<HRESULT>(0x80040200L);
+
+class Session final : public IMAPISession {
+public:
+    Session() { InterlockedIncrement(&handset::detail::liveSessions); }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        if (!IsEqualIID(iid, IID_IUnknown)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        *object = static_cast<IUnknown*>(this);
+        return S_OK;
+    }
+
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references); }
+
+    ULONG STDMETHODCALLTYPE Release() override {
+        LONG left = InterlockedDecrement(&references);
+        if (left == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(left);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetMsgStoresTable(ULONG, IMAPITable** table) override {
+        if (table == nullptr) {
+            return MAPI_E_INVALID_PARAMETER;
+        }
+        *table = nullptr;
+        if (loggedOff) {
+            return MAPI_E_END_OF_SESSION;
+        }
+        return handset::detail::CreateStoreTable(table);
+    }
+
+    HRESULT STDMETHODCALLTYPE OpenMsgStore(ULONG_PTR, ULONG cbEntryID, LPENTRYID lpEntryID,
+                                           LPCIID lpInterface, ULONG, IMsgStore** lppMDB) override {
+        if (lppMDB == nullptr || lpEntryID == nullptr) {
+            return MAPI_E_INVALID_PARAMETER;
+        }
+        *lppMDB = nullptr;
+        if (loggedOff) {
+            return MAPI_E_END_OF_SESSION;
+        }
+        if (lpInterface != nullptr && !IsEqualIID(*lpInterface, IID_IUnknown)) {
+            return E_NOINTERFACE;
+        }
+        auto key = handset::detail::StoreKeyFromEntryId(cbEntryID,
+                                                        reinterpret_cast<const BYTE*>(lpEntryID));
+        if (!key) {
+            return MAPI_E_NOT_FOUND;
+        }
+        return handset::detail::CreateMsgStore(*key, lppMDB);
+    }
+
+    HRESULT STDMETHODCALLTYPE Logoff(ULONG_PTR, ULONG, ULONG) override {
+        loggedOff = true;
+        return S_OK;
+    }
+
+private:
+    ~Session() { InterlockedDecrement(&handset::detail::liveSessions); }
+
+    volatile LONG references = 1;
+    bool loggedOff = false;
+};
+
+} // namespace
+
+extern "C" HRESULT WINAPI MAPILogonEx(ULONG_PTR, LPWSTR, LPWSTR, FLAGS, LPMAPISESSION* lppSession) {
+    if (lppSession == nullptr) {
+        return MAPI_E_INVALID_PARAMETER;
+    }
+    *lppSession = nullptr;
+    if (handset::LogonFails()) {
+        return MAPI_E_LOGON_FAILED;
+    }
+    *lppSession = new (std::nothrow) Session();
+    return *lppSession != nullptr ? S_OK : MAPI_E_NOT_ENOUGH_MEMORY;
+}

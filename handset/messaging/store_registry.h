@@ -1,0 +1,94 @@
+// The emulated handset's state, kept in the registry of the Wine prefix, and the one place that
+// knows its layout. The messaging API and the configuration manager read and write it here;
+// handset.exe and the tests arrange handsets with it.
+//
+// Layout, under HKEY_CURRENT_USER\<root> (RootKey()):
+//   Messaging                 DWORD LogonFails: non-zero, MAPILogonEx gives no session
+//   Messaging\Stores\<NNNN>   one key per message store; NNNN is a zero-padded decimal number
+//                             and the store table lists the stores in numeric order
+//       DisplayName           REG_SZ
+//       AccountGuid           REG_SZ, braced upper-case GUID; absent for a store that is not a
+//                             mail account
+//       OpenFails             DWORD, non-zero: OpenMsgStore fails for this store
+//       EMAIL2                key: the account's settings, one REG_SZ value per parm name
+//   ConfigManager             DWORD Refuse: non-zero, DMProcessConfigXML refuses every document
+// The Startup folder is the REG_SZ value Startup under
+// HKEY_LOCAL_MACHINE\SYSTEM\EXPLORER\SHELL FOLDERS, where the shell and the program look for it.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace handset {
+
+// Parm name to value, sorted by name.
+using Settings = std::map<std::wstring, std::wstring>;
+
+struct StoreInfo {
+    std::wstring key; // the store's key name, e.g. L"0003"
+    std::wstring displayName;
+    std::optional<GUID> accountGuid; // empty: not a mail account
+    bool openFails = false;
+    Settings settings;
+};
+
+// One setting to write into the EMAIL2 key of the store named by storeKey.
+struct SettingWrite {
+    std::wstring storeKey;
+    std::wstring name;
+    std::wstring value;
+};
+
+// The handset's key under HKEY_CURRENT_USER: the environment variable HANDSET_ROOT when it is set
+// and not empty, else Software\Handset. Read at every call, so a process may switch handsets.
+std::wstring RootKey();
+
+// Every store, in table order. Empty when there are none or the registry cannot be read.
+std::vector<StoreInfo> ListStores();
+
+// The store with this key name, or nothing when there is none.
+std::optional<StoreInfo> ReadStore(const std::wstring& key);
+
+// Appends a store to the end of the table and returns its key name (empty on failure).
+// accountGuid empty makes a store that is not a mail account.
+std::wstring AddStore(const std::wstring& displayName, const std::optional<GUID>& accountGuid,
+                      const Settings& settings = {}, bool openFails = false);
+
+// Appends a mail-account store with a fresh GUID and returns the GUID (GUID_NULL on failure).
+GUID AddAccount(const std::wstring& displayName, const Settings& settings = {});
+
+// Writes settings into the first store of that display name. False when no store has the name
+// or a write failed; then nothing changed.
+bool SetSettings(const std::wstring& displayName, const Settings& settings);
+
+// Writes every setting, all or nothing: when one write fails, the ones before it are put back
+// as they were and the result is false. A store key that does not exist is a failure.
+bool ApplySettings(const std::vector<SettingWrite>& writes);
+
+// Removes every store. The fault switches and the Startup folder stay.
+bool ClearStores();
+
+// The fault switches.
+bool LogonFails();
+bool SetLogonFails(bool on);
+bool RefusesDocuments();
+bool SetRefusesDocuments(bool on);
+
+// The Startup folder as the registry holds it, or nothing when the value is missing.
+std::optional<std::wstring> StartupFolder();
+// Creates the folder (and its parents) and then stores its path; false, with the registry
+// unchanged, when the folder cannot be created or the value cannot be written.
+bool SetStartupFolder(const std::wstring& folder);
+inline constexpr wchar_t DefaultStartupFolder[] = L"C:\\Windows\\StartUp";
+
+// GUID helpers: a fresh GUID; the braced upper-case text of 38 characters; and its parse, which
+// takes exactly that form with digits of either case and nothing around it.
+GUID NewGuid();
+std::wstring GuidText(const GUID& guid);
+std::optional<GUID> ParseGuid(const std::wstring& text);
+
+} // namespace handset
