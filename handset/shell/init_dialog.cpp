@@ -1,0 +1,56 @@
+#include "aygshell.h"
+#include "navigation_bar.h"
+#include "screen.h"
+
+namespace {
+
+bool IsDialog(HWND window) {
+    wchar_t className[16] = {};
+    return IsWindow(window) && GetClassNameW(window, className, 16) > 0 &&
+           lstrcmpW(className, L"#32770") == 0;
+}
+
+// The dialog fills the screen below the navigation bar, which carries its title instead of a
+// caption.
+void SizeFullScreen(HWND dialog) {
+    LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
+    style &= ~static_cast<LONG_PTR>(WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX |
+                                    WS_MAXIMIZEBOX);
+    SetWindowLongPtrW(dialog, GWL_STYLE, style);
+    LONG_PTR extendedStyle = GetWindowLongPtrW(dialog, GWL_EXSTYLE);
+    extendedStyle &= ~static_cast<LONG_PTR>(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE |
+                                            WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
+    SetWindowLongPtrW(dialog, GWL_EXSTYLE, extendedStyle);
+    SetWindowPos(dialog, nullptr, 0, handset::NavigationBarHeight, handset::ScreenWidth,
+                 handset::ScreenHeight - handset::NavigationBarHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+} // namespace
+
+extern "C" BOOL WINAPI SHInitDialog(PSHINITDLGINFO pshidi) {
+    if (pshidi == nullptr || !IsDialog(pshidi->hDlg)) {
+        return FALSE;
+    }
+    if (!(pshidi->dwMask & SHIDIM_FLAGS)) {
+        return TRUE;
+    }
+    HWND dialog = pshidi->hDlg;
+    DWORD flags = pshidi->dwFlags;
+    bool fullScreen = (flags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN)) != 0;
+    if (fullScreen) {
+        SizeFullScreen(dialog);
+    }
+    if (fullScreen || (flags & SHIDIF_DONEBUTTON)) {
+        handset::ShowNavigationBar(dialog, (flags & SHIDIF_DONEBUTTON) != 0);
+    }
+    // There is no input panel to lower: SHIDIF_SIPDOWN needs nothing.
+    if (flags & SHIDIF_EMPTYMENU) {
+        SHMENUBARINFO menuBar{};
+        menuBar.cbSize = sizeof(menuBar);
+        menuBar.hwndParent = dialog;
+        menuBar.dwFlags = SHCMBF_EMPTYBAR;
+        SHCreateMenuBar(&menuBar);
+    }
+    return TRUE;
+}

@@ -1,0 +1,19 @@
+// The menu bar's window: a child docked at the bottom of its parent that hosts the toolbar of
+// soft keys and owns the menu behind their drop-downs.
+#pragma once
+
+#include "menu_bar_resource.h"
+
+#include <windows.h>
+
+namespace handset {
+
+constexpr wchar_t MenuWorkerClass[] = L"menu_worker";
+
+// Creates the bar in parent with the buttons of resource (labels from module's string table) and
+// takes ownership of menu, which may be null. Returns the bar, or null on failure (menu is then
+// destroyed).
+HWND CreateMenuWorker(HWND parent, HINSTANCE module, const MenuBarResource& resource, HMENU menu,
+                      bool visible);
+
+} // namespace handset
