@@ -51,10 +51,13 @@ public:
 
     HRESULT STDMETHODCALLTYPE OpenMsgStore(ULONG_PTR, ULONG cbEntryID, LPENTRYID lpEntryID,
                                            LPCIID lpInterface, ULONG, IMsgStore** lppMDB) override {
-        if (lppMDB == nullptr || lpEntryID == nullptr) {
+        if (lppMDB == nullptr) {
             return MAPI_E_INVALID_PARAMETER;
         }
         *lppMDB = nullptr;
+        if (lpEntryID == nullptr) {
+            return MAPI_E_INVALID_PARAMETER;
+        }
         if (loggedOff) {
             return MAPI_E_END_OF_SESSION;
         }

@@ -1,0 +1,123 @@
+// The registry layout that the messaging API, the configuration manager and handset.exe share.
+#include "handset/messaging/store_registry.h"
+#include "tests/support/scoped_handset.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::wstring> Keys() {
+    std::vector<std::wstring> keys;
+    for (const auto& store : handset::ListStores()) {
+        keys.push_back(store.key);
+    }
+    return keys;
+}
+
+void CreateStoreKey(const std::wstring& root, const std::wstring& name) {
+    HKEY key = nullptr;
+    std::wstring path = root + L"\\Messaging\\Stores\\" + name;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+TEST(StoreRegistryTest, TableOrderIsNumericAndANewStoreGoesAfterTheLast) {
+    testing_support::ScopedHandset handset;
+    handset::AddAccount(L"First");
+    EXPECT_EQ(Keys(), (std::vector<std::wstring>{L"0001"}));
+
+    // Keys of other widths sort by number, not by text; other key names are not stores.
+    CreateStoreKey(handset.RootKey(), L"9999");
+    CreateStoreKey(handset.RootKey(), L"junk");
+    handset::AddStore(L"Last", std::nullopt);
+    EXPECT_EQ(Keys(), (std::vector<std::wstring>{L"0001", L"9999", L"10000"}));
+    EXPECT_EQ(handset::ListStores().back().displayName, L"Last");
+
+    ASSERT_TRUE(handset::ClearStores());
+    EXPECT_TRUE(Keys().empty());
+    EXPECT_EQ(handset::AddStore(L"Again", std::nullopt), L"0001");
+}
+
+TEST(StoreRegistryTest, StoresReadBackAsWritten) {
+    testing_support::ScopedHandset handset;
+    GUID guid = handset::AddAccount(L"Zoë \U0001F600",
+                                    {{L"OUTSERVER", L"out"}, {L"AUTHSECRET", L"a&b<\"'"}});
+    handset::AddStore(L"Broken", handset::NewGuid(), {}, true);
+
+    auto stores = handset::ListStores();
+    ASSERT_EQ(stores.size(), 2u);
+    EXPECT_EQ(stores[0].displayName, L"Zoë \U0001F600");
+    ASSERT_TRUE(stores[0].accountGuid);
+    EXPECT_TRUE(IsEqualGUID(*stores[0].accountGuid, guid));
+    EXPECT_FALSE(stores[0].openFails);
+    EXPECT_EQ(stores[0].settings,
+              (handset::Settings{{L"AUTHSECRET", L"a&b<\"'"}, {L"OUTSERVER", L"out"}}));
+    EXPECT_TRUE(stores[1].openFails);
+}
+
+TEST(StoreRegistryTest, SettingsGoToTheFirstStoreOfTheName) {
+    testing_support::ScopedHandset handset;
+    handset::AddAccount(L"Twin", {{L"INSERVER", L"a"}});
+    handset::AddAccount(L"Twin", {{L"INSERVER", L"b"}});
+
+    EXPECT_TRUE(handset::SetSettings(L"Twin", {{L"INSERVER", L"new"}, {L"DOMAIN", L"d"}}));
+    EXPECT_FALSE(handset::SetSettings(L"twin", {{L"INSERVER", L"x"}}));
+    auto stores = handset::ListStores();
+    EXPECT_EQ(stores[0].settings, (handset::Settings{{L"DOMAIN", L"d"}, {L"INSERVER", L"new"}}));
+    EXPECT_EQ(stores[1].settings, (handset::Settings{{L"INSERVER", L"b"}}));
+}
+
+TEST(StoreRegistryTest, AFailedWriteTakesBackTheWritesBeforeIt) {
+    testing_support::ScopedHandset handset;
+    handset::AddAccount(L"Work", {{L"INSERVER", L"old"}});
+    handset::AddStore(L"Bare", handset::NewGuid());
+    auto before = handset::ListStores();
+
+    EXPECT_FALSE(handset::ApplySettings({{L"0001", L"INSERVER", L"new"},
+                                         {L"0001", L"OUTSERVER", L"added"},
+                                         {L"0002", L"INSERVER", L"x"},
+                                         {L"0042", L"INSERVER", L"no such store"}}));
+    auto after = handset::ListStores();
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[0].settings, before[0].settings);
+    EXPECT_TRUE(after[1].settings.empty());
+
+    EXPECT_TRUE(
+        handset::ApplySettings({{L"0001", L"INSERVER", L"new"}, {L"0002", L"INSERVER", L"x"}}));
+    EXPECT_EQ(handset::ListStores()[0].settings.at(L"INSERVER"), L"new");
+}
+
+TEST(StoreRegistryTest, SwitchesAreKeptPerHandset) {
+    {
+        testing_support::ScopedHandset handset;
+        ASSERT_TRUE(handset::SetLogonFails(true));
+        ASSERT_TRUE(handset::SetRefusesDocuments(true));
+        handset::AddAccount(L"Work");
+        ASSERT_TRUE(handset::ClearStores());
+        EXPECT_TRUE(handset::LogonFails());
+        EXPECT_TRUE(handset::RefusesDocuments());
+        ASSERT_TRUE(handset::SetRefusesDocuments(false));
+        EXPECT_FALSE(handset::RefusesDocuments());
+    }
+    testing_support::ScopedHandset fresh;
+    EXPECT_FALSE(handset::LogonFails());
+}
+
+TEST(StoreRegistryTest, GuidTextIsBracedUpperCaseAndParsesEitherCase) {
+    GUID guid = {0x1A, 0x2, 0xBC, {0, 1, 0xAB, 0xCD, 0xEF, 0x10, 0x20, 0xFF}};
+    EXPECT_EQ(handset::GuidText(guid), L"{0000001A-0002-00BC-0001-ABCDEF1020FF}");
+    auto lower = handset::ParseGuid(L"{0000001a-0002-00bc-0001-abcdef1020ff}");
+    ASSERT_TRUE(lower);
+    EXPECT_TRUE(IsEqualGUID(*lower, guid));
+
+    for (const wchar_t* bad :
+         {L"0000001A-0002-00BC-0001-ABCDEF1020FF", L"{0000001A-0002-00BC-0001-ABCDEF1020F}",
+          L"{0000001A-0002-00BC-0001-ABCDEF1020FG}", L"{0000001A+0002-00BC-0001-ABCDEF1020FF}",
+          L" {0000001A-0002-00BC-0001-ABCDEF1020FF}", L""}) {
+        EXPECT_FALSE(handset::ParseGuid(bad)) << testing::PrintToString(std::wstring(bad));
+    }
+}
+
+} // namespace
