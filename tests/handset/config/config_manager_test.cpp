@@ -1,0 +1,210 @@
+// The configuration manager: an accepted document lands in the account's EMAIL2 settings; every
+// refused one leaves the whole handset as it was.
+#include <cfgmgrapi.h>
+
+#include "handset/messaging/store_registry.h"
+#include "tests/support/scoped_handset.h"
+
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+namespace {
+
+// Everything a document could change, as one text.
+std::wstring Listing() {
+    std::wstring text;
+    for (const auto& store : handset::ListStores()) {
+        text += store.key + L" [" + store.displayName + L"] " +
+                (store.accountGuid ? handset::GuidText(*store.accountGuid) : L"-") +
+                (store.openFails ? L" fails\n" : L"\n");
+        for (const auto& [name, value] : store.settings) {
+            text += L"  " + name + L"=" + value + L"\n";
+        }
+    }
+    return text;
+}
+
+std::wstring Document(const std::wstring& guid, const std::wstring& parms) {
+    return L"<wap-provisioningdoc><characteristic type=\"EMAIL2\"><characteristic type=\"" + guid +
+           L"\">" + parms + L"</characteristic></characteristic></wap-provisioningdoc>";
+}
+
+struct Outcome {
+    HRESULT status;
+    std::wstring reply;
+    bool hadReply;
+};
+
+Outcome Process(const wchar_t* document, DWORD flags = CFGFLAG_PROCESS) {
+    wchar_t sentinel[] = L"untouched";
+    LPWSTR reply = sentinel;
+    Outcome outcome{DMProcessConfigXML(document, flags, &reply), L"", reply != nullptr};
+    if (reply != nullptr && reply != sentinel) {
+        outcome.reply = reply;
+        delete[] reply;
+    }
+    return outcome;
+}
+
+class ConfigManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        work = handset::AddAccount(L"Work", {{L"INSERVER", L"old.example.com"}});
+        handset::AddStore(L"SMS", std::nullopt);
+        home = handset::AddAccount(L"Home");
+        workText = handset::GuidText(work);
+        homeText = handset::GuidText(home);
+    }
+
+    testing_support::ScopedHandset handset;
+    GUID work{};
+    GUID home{};
+    std::wstring workText;
+    std::wstring homeText;
+};
+
+TEST_F(ConfigManagerTest, AppliesTheDocumentTheProgramBuilds) {
+    std::wstring document = Document(
+        workText,
+        L"<parm name=\"INSERVER\" value=\"in1\"/><parm name=\"OUTSERVER\" value=\"out1\"/>");
+    Outcome outcome = Process(document.c_str());
+    EXPECT_EQ(outcome.status, S_OK);
+    EXPECT_EQ(outcome.reply, document);
+
+    auto stores = handset::ListStores();
+    ASSERT_EQ(stores.size(), 3u);
+    EXPECT_EQ(stores[0].settings,
+              (handset::Settings{{L"INSERVER", L"in1"}, {L"OUTSERVER", L"out1"}}));
+    EXPECT_TRUE(stores[1].settings.empty());
+    EXPECT_TRUE(stores[2].settings.empty());
+}
+
+TEST_F(ConfigManagerTest, DecodesEntitiesKeepsAnyTextAndMatchesGuidsInEitherCase) {
+    std::wstring lowerHome = homeText;
+    for (auto& c : lowerHome) {
+        c = static_cast<wchar_t>(towlower(c));
+    }
+    std::wstring document =
+        L"<wap-provisioningdoc>\r\n  <characteristic type=\"EMAIL2\">\n"
+        L"    <characteristic type=\"" +
+        workText +
+        L"\">\n"
+        L"      <!-- the outgoing server's login -->\n"
+        L"      <parm name=\"SMTPALTPASSWORD\" value=\"a&amp;b&lt;c&gt;&quot;d&apos;\"/>\n"
+        L"      <parm name=\"SMTPALTAUTHNAME\" value=\"Zoë \U0001F600\"/>\n"
+        L"      <parm name=\"SMTPALTDOMAIN\" value=\"\"/>\n"
+        L"    </characteristic>\n"
+        L"    <characteristic type=\"" +
+        lowerHome +
+        L"\">\t<parm name=\"DOMAIN\" value=\"d\"/></characteristic>\n"
+        L"  </characteristic>\n</wap-provisioningdoc>\n";
+    EXPECT_EQ(Process(document.c_str()).status, S_OK);
+
+    auto stores = handset::ListStores();
+    EXPECT_EQ(stores[0].settings, (handset::Settings{{L"INSERVER", L"old.example.com"},
+                                                     {L"SMTPALTAUTHNAME", L"Zoë \U0001F600"},
+                                                     {L"SMTPALTDOMAIN", L""},
+                                                     {L"SMTPALTPASSWORD", L"a&b<c>\"d'"}}));
+    EXPECT_EQ(stores[2].settings, (handset::Settings{{L"DOMAIN", L"d"}}));
+}
+
+TEST_F(ConfigManagerTest, RefusedDocumentsChangeNothing) {
+    const std::wstring good = L"<parm name=\"INSERVER\" value=\"new\"/>";
+    const std::wstring unknownGuid = L"{00112233-4455-6677-8899-AABBCCDDEEFF}";
+    struct Case {
+        const char* what;
+        std::wstring document;
+        DWORD flags = CFGFLAG_PROCESS;
+    };
+    const Case cases[] = {
+        {"unclosed element", Document(workText, L"<parm name=\"INSERVER\" value=\"new\">")},
+        {"bare ampersand", Document(workText, L"<parm name=\"INSERVER\" value=\"a&b\"/>")},
+        {"not XML at all", L"INSERVER=new"},
+        {"empty document", L""},
+        {"parm EMAIL2 lacks", Document(workText, good + L"<parm name=\"FOO\" value=\"x\"/>")},
+        {"parm name in lower case", Document(workText, L"<parm name=\"inserver\" value=\"x\"/>")},
+        {"parm without name", Document(workText, good + L"<parm value=\"x\"/>")},
+        {"parm without value", Document(workText, L"<parm name=\"INSERVER\"/>")},
+        {"other element", Document(workText, good + L"<nocharacteristic/>")},
+        {"text among parms", Document(workText, good + L"stray")},
+        {"GUID no store has", Document(unknownGuid, good)},
+        {"GUID of a later characteristic unknown",
+         L"<wap-provisioningdoc><characteristic type=\"EMAIL2\"><characteristic type=\"" +
+             workText + L"\">" + good + L"</characteristic><characteristic type=\"" + unknownGuid +
+             L"\">" + good + L"</characteristic></characteristic></wap-provisioningdoc>"},
+        {"type that is no GUID", Document(L"Work", good)},
+        {"GUID without braces", Document(workText.substr(1, 36), good)},
+        {"other root", L"<provisioningdoc><characteristic type=\"EMAIL2\"/></provisioningdoc>"},
+        {"other characteristic",
+         L"<wap-provisioningdoc><characteristic type=\"Sync\"><characteristic type=\"" + workText +
+             L"\">" + good + L"</characteristic></characteristic></wap-provisioningdoc>"},
+        {"characteristic without type",
+         L"<wap-provisioningdoc><characteristic><characteristic type=\"" + workText + L"\">" +
+             good + L"</characteristic></characteristic></wap-provisioningdoc>"},
+        {"parm directly in EMAIL2", L"<wap-provisioningdoc><characteristic type=\"EMAIL2\">" +
+                                        good + L"</characteristic></wap-provisioningdoc>"},
+        {"metadata flag", Document(workText, good), CFGFLAG_METADATA},
+        {"no flag", Document(workText, good), 0},
+        {"both flags", Document(workText, good), CFGFLAG_PROCESS | CFGFLAG_METADATA},
+    };
+    const std::wstring before = Listing();
+    for (const Case& c : cases) {
+        Outcome outcome = Process(c.document.c_str(), c.flags);
+        EXPECT_LT(outcome.status, 0) << c.what;
+        EXPECT_FALSE(outcome.hadReply) << c.what;
+        EXPECT_EQ(Listing(), before) << c.what;
+    }
+    Outcome none = Process(nullptr);
+    EXPECT_LT(none.status, 0);
+    EXPECT_FALSE(none.hadReply);
+    EXPECT_LT(DMProcessConfigXML(Document(workText, good).c_str(), CFGFLAG_PROCESS, nullptr), 0);
+    EXPECT_EQ(Listing(), before);
+}
+
+TEST_F(ConfigManagerTest, RefuseSwitchRefusesEveryDocumentWhileOn) {
+    std::wstring document = Document(workText, L"<parm name=\"INSERVER\" value=\"new\"/>");
+    const std::wstring before = Listing();
+    ASSERT_TRUE(handset::SetRefusesDocuments(true));
+    Outcome refused = Process(document.c_str());
+    EXPECT_LT(refused.status, 0);
+    EXPECT_FALSE(refused.hadReply);
+    EXPECT_EQ(Listing(), before);
+
+    ASSERT_TRUE(handset::SetRefusesDocuments(false));
+    EXPECT_EQ(Process(document.c_str()).status, S_OK);
+    EXPECT_EQ(handset::ListStores()[0].settings.at(L"INSERVER"), L"new");
+}
+
+TEST_F(ConfigManagerTest, LeavesTheThreadsComAsItFoundIt) {
+    std::wstring document = Document(homeText, L"<parm name=\"NAME\" value=\"n\"/>");
+    HRESULT onPlainThread = E_FAIL;
+    HRESULT initAfterwards = E_FAIL;
+    std::thread plain([&] {
+        onPlainThread = Process(document.c_str()).status;
+        // Had the call left COM initialised, this would be S_FALSE or RPC_E_CHANGED_MODE.
+        initAfterwards = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (SUCCEEDED(initAfterwards)) {
+            CoUninitialize();
+        }
+    });
+    plain.join();
+    EXPECT_EQ(onPlainThread, S_OK);
+    EXPECT_EQ(initAfterwards, S_OK);
+
+    HRESULT onApartmentThread = E_FAIL;
+    std::thread apartment([&] {
+        HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        onApartmentThread = Process(document.c_str()).status;
+        if (SUCCEEDED(init)) {
+            CoUninitialize();
+        }
+    });
+    apartment.join();
+    EXPECT_EQ(onApartmentThread, S_OK);
+}
+
+} // namespace
