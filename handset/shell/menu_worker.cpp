@@ -62,9 +62,8 @@ void LayOut(HWND window, const MenuWorker& worker) {
     }
     TBBUTTONINFOW spacer{};
     spacer.cbSize = sizeof(spacer);
-    spacer.dwMask = TBIF_BYINDEX | TBIF_SIZE | TBIF_IMAGE;
+    spacer.dwMask = TBIF_BYINDEX | TBIF_SIZE;
     spacer.cx = static_cast<WORD>(client.right > used ? client.right - used : 0);
-    spacer.iImage = spacer.cx;
     SendMessageW(worker.toolbar, TB_SETBUTTONINFOW, worker.spacerIndex,
                  reinterpret_cast<LPARAM>(&spacer));
 }
@@ -187,12 +186,11 @@ HWND CreateToolbar(HWND window, HINSTANCE module, MenuWorker& worker) {
     InitCommonControlsEx(&controls);
     RECT client{};
     GetClientRect(window, &client);
-    HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                                   WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST |
-                                       CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER,
-                                   0, 0, client.right, client.bottom, window,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(ToolbarId)),
-                                   ShellModule(), nullptr);
+    HWND toolbar = CreateWindowExW(
+        0, TOOLBARCLASSNAMEW, nullptr,
+        WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NOPARENTALIGN | CCS_NORESIZE, 0,
+        0, client.right, client.bottom, window,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ToolbarId)), ShellModule(), nullptr);
     if (toolbar == nullptr) {
         return nullptr;
     }
@@ -207,8 +205,11 @@ HWND CreateToolbar(HWND window, HINSTANCE module, MenuWorker& worker) {
     for (size_t i = 0; i < worker.buttons.size(); ++i) {
         const MenuBarButton& button = worker.buttons[i];
         if (i + 1 == worker.buttons.size() && i > 0) {
+            // A disabled button without text draws nothing, where a separator would draw a line.
             TBBUTTON spacer{};
-            spacer.fsStyle = BTNS_SEP;
+            spacer.iBitmap = I_IMAGENONE;
+            spacer.fsStyle = BTNS_BUTTON;
+            spacer.iString = -1;
             worker.spacerIndex = static_cast<int>(entries.size());
             entries.push_back(spacer);
         }
