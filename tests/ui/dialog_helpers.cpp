@@ -1,0 +1,112 @@
+#include "tests/ui/dialog_helpers.h"
+#include "ui/resource.h"
+
+#include <aygshell.h>
+
+namespace ui_testing {
+
+namespace {
+
+INT_PTR CALLBACK MainLikeProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        SHINITDLGINFO init{SHIDIM_FLAGS, dialog,
+                           SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};
+        SHInitDialog(&init);
+        SHMENUBARINFO menuBar{};
+        menuBar.cbSize = sizeof(menuBar);
+        menuBar.hwndParent = dialog;
+        menuBar.nToolBarId = IDR_MENUBAR;
+        menuBar.hInstRes = Module();
+        SHCreateMenuBar(&menuBar);
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK PlainProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
+
+} // namespace
+
+HINSTANCE Module() {
+    return GetModuleHandleW(nullptr);
+}
+
+UniqueWindow ShowMainDialog() {
+    UniqueWindow dialog(
+        CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainLikeProc, 0));
+    if (dialog) {
+        ShowWindow(dialog.get(), SW_SHOW);
+        UpdateWindow(dialog.get());
+        PumpMessages();
+    }
+    return dialog;
+}
+
+UniqueWindow CreatePlainDialog(UINT templateId, HWND parent) {
+    return UniqueWindow(
+        CreateDialogParamW(Module(), MAKEINTRESOURCEW(templateId), parent, PlainProc, 0));
+}
+
+std::vector<HWND> Controls(HWND dialog) {
+    std::vector<HWND> controls;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassOf(child) != L"menu_worker") {
+            controls.push_back(child);
+        }
+    }
+    return controls;
+}
+
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, 128);
+    return name;
+}
+
+RECT RectInParent(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool TextFitsOnOneLine(HWND control, SIZE* needed) {
+    std::wstring text = TextOf(control);
+    HDC dc = GetDC(control);
+    HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    // The last character's advance may end in blank space; only its ink has to show.
+    ABC last{};
+    if (!text.empty() && GetCharABCWidthsW(dc, text.back(), text.back(), &last) && last.abcC > 0) {
+        size.cx -= last.abcC;
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    RECT client{};
+    GetClientRect(control, &client);
+    if (needed != nullptr) {
+        *needed = size;
+    }
+    return size.cx <= client.right && size.cy <= client.bottom;
+}
+
+void PumpMessages() {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+} // namespace ui_testing
