@@ -1,0 +1,19 @@
+// The shell's shortcut file: one line "count#command", where count is the decimal number of
+// UTF-16 characters of command (no sign, no leading zeros) and command is a quoted program path
+// followed by the argument text.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace handset {
+
+// The command of a shortcut line (without its line end), or nothing when the line is not
+// "count#command" with a count that matches.
+std::optional<std::wstring> ParseShortcutLine(const std::wstring& line);
+
+// The command of a shortcut file's bytes: UTF-8, an optional byte-order mark, the first line
+// with its CR/LF removed. Nothing when the bytes are not valid UTF-8 or the line is malformed.
+std::optional<std::wstring> ShortcutCommand(const std::string& fileBytes);
+
+} // namespace handset
