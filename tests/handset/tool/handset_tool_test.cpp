@@ -1,0 +1,255 @@
+// handset.exe run as a real process, as scripts and the demo run it.
+#include "handset/messaging/store_registry.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
+#include "tests/support/scoped_handset.h"
+#include "tests/support/temp_folder.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+using testing_support::Utf8;
+
+// Puts the Startup value back as it was before the test.
+class ScopedStartupValue {
+public:
+    ScopedStartupValue() : previous(handset::StartupFolder()) {}
+    ~ScopedStartupValue() {
+        if (previous) {
+            handset::SetStartupFolder(*previous);
+        } else {
+            Remove();
+        }
+    }
+    ScopedStartupValue(const ScopedStartupValue&) = delete;
+    ScopedStartupValue& operator=(const ScopedStartupValue&) = delete;
+
+    static void Remove() {
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\EXPLORER\\SHELL FOLDERS", L"Startup");
+    }
+
+private:
+    std::optional<std::wstring> previous;
+};
+
+testing_support::ProcessResult Handset(const std::wstring& arguments) {
+    return testing_support::RunProcess(L"\"" + testing_support::BinFolder() + L"handset.exe\" " +
+                                       arguments);
+}
+
+// Everything a command could change, as one text.
+std::wstring State() {
+    std::wstring text;
+    for (const auto& store : handset::ListStores()) {
+        text += store.key + L"[" + store.displayName + L"]" +
+                (store.accountGuid ? handset::GuidText(*store.accountGuid) : L"-") +
+                (store.openFails ? L" fails" : L"") + L"\n";
+        for (const auto& [name, value] : store.settings) {
+            text += name + L"=" + value + L"\n";
+        }
+    }
+    text += handset::LogonFails() ? L"logon fails\n" : L"";
+    text += handset::RefusesDocuments() ? L"refuses\n" : L"";
+    return text + L"startup " + handset::StartupFolder().value_or(L"(none)");
+}
+
+class HandsetToolTest : public ::testing::Test {
+protected:
+    testing_support::ScopedHandset handset;
+    ScopedStartupValue startup;
+};
+
+TEST_F(HandsetToolTest, AddStoreThenStoresListsEveryStoreInOrder) {
+    auto work = Handset(L"add-store \"Work mail\" INSERVER=in.example.com OUTSERVER=a=b");
+    ASSERT_EQ(work.exitCode, 0u) << work.output;
+    ASSERT_EQ(work.output.size(), 39u) << work.output;
+    auto workGuid = handset::ParseGuid(testing_support::Wide(work.output.substr(0, 38)));
+    ASSERT_TRUE(workGuid) << work.output;
+    EXPECT_EQ(work.output.back(), '\n');
+
+    auto sms = Handset(L"add-store \"Zoë \U0001F600\" --no-guid");
+    EXPECT_EQ(sms.exitCode, 0u);
+    EXPECT_EQ(sms.output, "-\n");
+
+    auto given = Handset(L"add-store Broken --open-fails --guid "
+                         L"{00112233-4455-6677-8899-aabbccddeeff} NAME=n");
+    EXPECT_EQ(given.exitCode, 0u);
+    EXPECT_EQ(given.output, "{00112233-4455-6677-8899-AABBCCDDEEFF}\n");
+
+    auto stores = Handset(L"stores");
+    EXPECT_EQ(stores.exitCode, 0u);
+    EXPECT_EQ(stores.output, "[Work mail] " + work.output +
+                                 "  INSERVER=in.example.com\n"
+                                 "  OUTSERVER=a=b\n" +
+                                 Utf8(L"[Zoë \U0001F600] -\n") +
+                                 "[Broken] {00112233-4455-6677-8899-AABBCCDDEEFF}\n"
+                                 "  NAME=n\n");
+    auto listed = handset::ListStores();
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_TRUE(IsEqualGUID(*listed[0].accountGuid, *workGuid));
+    EXPECT_FALSE(listed[0].openFails);
+    EXPECT_TRUE(listed[2].openFails);
+}
+
+TEST_F(HandsetToolTest, SetChangesTheFirstStoreOfThatNameAndClearRemovesAll) {
+    handset::AddAccount(L"Twin", {{L"INSERVER", L"a"}});
+    handset::AddAccount(L"Twin", {{L"INSERVER", L"b"}});
+
+    auto set = Handset(L"set Twin INSERVER=new \"AUTHSECRET=p w=\"");
+    EXPECT_EQ(set.exitCode, 0u) << set.output;
+    EXPECT_EQ(set.output, "");
+    auto stores = handset::ListStores();
+    EXPECT_EQ(stores[0].settings,
+              (handset::Settings{{L"AUTHSECRET", L"p w="}, {L"INSERVER", L"new"}}));
+    EXPECT_EQ(stores[1].settings, (handset::Settings{{L"INSERVER", L"b"}}));
+
+    ASSERT_TRUE(handset::SetRefusesDocuments(true));
+    auto clear = Handset(L"clear");
+    EXPECT_EQ(clear.exitCode, 0u);
+    EXPECT_TRUE(handset::ListStores().empty());
+    EXPECT_TRUE(handset::RefusesDocuments());
+    EXPECT_EQ(Handset(L"stores").output, "");
+}
+
+TEST_F(HandsetToolTest, SwitchesTurnOnAndOff) {
+    EXPECT_EQ(Handset(L"refuse on").exitCode, 0u);
+    EXPECT_TRUE(handset::RefusesDocuments());
+    EXPECT_FALSE(handset::LogonFails());
+    EXPECT_EQ(Handset(L"logon-fails on").exitCode, 0u);
+    EXPECT_TRUE(handset::LogonFails());
+    EXPECT_EQ(Handset(L"refuse off").exitCode, 0u);
+    EXPECT_FALSE(handset::RefusesDocuments());
+    EXPECT_EQ(Handset(L"logon-fails off").exitCode, 0u);
+    EXPECT_FALSE(handset::LogonFails());
+}
+
+TEST_F(HandsetToolTest, StartupFolderDefaultsPrintsAndSets) {
+    ScopedStartupValue::Remove();
+    auto initial = Handset(L"startup-folder");
+    EXPECT_EQ(initial.exitCode, 0u);
+    EXPECT_EQ(initial.output, "C:\\Windows\\StartUp\n");
+    EXPECT_EQ(handset::StartupFolder(), L"C:\\Windows\\StartUp");
+    EXPECT_TRUE(testing_support::FileExists(L"C:\\Windows\\StartUp"));
+
+    testing_support::TempFolder temp(L" with blanks");
+    std::wstring folder = temp.Path() + L"Zoë\\Start Up";
+    auto set = Handset(L"startup-folder \"" + folder + L"\"");
+    EXPECT_EQ(set.exitCode, 0u) << set.output;
+    EXPECT_EQ(set.output, Utf8(folder) + "\n");
+    EXPECT_EQ(handset::StartupFolder(), folder);
+    EXPECT_TRUE(testing_support::FileExists(folder));
+    EXPECT_EQ(Handset(L"startup-folder").output, Utf8(folder) + "\n");
+}
+
+TEST_F(HandsetToolTest, BadInputSaysSoOnOneLineAndChangesNothing) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"in"}});
+    ASSERT_TRUE(handset::SetStartupFolder(testing_support::TempFolder().Path() + L"start"));
+    const std::wstring before = State();
+    for (const wchar_t* arguments : {
+             L"",
+             L"bogus",
+             L"Stores",
+             L"stores extra",
+             L"add-store",
+             L"add-store X --guid",
+             L"add-store X --guid nope",
+             L"add-store X --guid {00112233-4455-6677-8899-AABBCCDDEEFF} --no-guid",
+             L"add-store X --no-guid --no-guid",
+             L"add-store X --frobnicate",
+             L"add-store X INSERVER",
+             L"add-store X =v",
+             L"add-store X INSERVER=ok bad",
+             L"set",
+             L"set Work",
+             L"set Work INSERVER",
+             L"set Work =x",
+             L"set Work INSERVER=changed bad",
+             L"set Nobody INSERVER=x",
+             L"set work INSERVER=x",
+             L"clear now",
+             L"startup-folder a b",
+             L"startup-folder \"\"",
+             L"refuse",
+             L"refuse maybe",
+             L"logon-fails ON",
+             L"logon-fails on off",
+             L"softreset now",
+         }) {
+        auto result = Handset(arguments);
+        std::string what = Utf8(arguments);
+        EXPECT_EQ(result.exitCode, 2u) << what;
+        ASSERT_FALSE(result.output.empty()) << what;
+        EXPECT_EQ(result.output.find('\n'), result.output.size() - 1) << what << result.output;
+        EXPECT_EQ(State(), before) << what;
+    }
+}
+
+class SoftResetTest : public HandsetToolTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(handset::SetStartupFolder(startupFolder.Path() + L"StartUp"));
+        ASSERT_TRUE(CopyFileW((testing_support::BinFolder() + L"handset_probe.exe").c_str(),
+                              probe.c_str(), FALSE));
+    }
+
+    void Shortcut(const std::wstring& name, const std::string& bytes) {
+        testing_support::WriteBytes(startupFolder.Path() + L"StartUp\\" + name, bytes);
+    }
+
+    // The shortcut line as the program writes it: UTF-8 with a BOM and CRLF.
+    std::string Line(const std::wstring& command) {
+        return testing_support::TextFileBytes({std::to_wstring(command.size()) + L"#" + command});
+    }
+
+    testing_support::TempFolder startupFolder{L" Start"};
+    testing_support::TempFolder programs{L" Program Files"};
+    std::wstring probe = programs.Path() + L"pro be.exe";
+    std::wstring log = programs.Path() + L"run log.txt";
+};
+
+TEST_F(SoftResetTest, StartsEachShortcutInNameOrderAndWaitsForIt) {
+    std::wstring first = L"\"" + probe + L"\" \"" + log + L"\" 3 --autorepairall";
+    std::wstring second = L"\"" + probe + L"\" \"" + log + L"\" 0 Zoë \U0001F600";
+    Shortcut(L"b second.lnk",
+             testing_support::Utf8(std::to_wstring(second.size()) + L"#" + second + L"\n"));
+    Shortcut(L"A first.lnk", Line(first));
+    Shortcut(L"c notes.txt", Line(first));
+
+    auto result = Handset(L"softreset");
+    EXPECT_EQ(result.exitCode, 0u) << result.output;
+    EXPECT_EQ(result.output,
+              Utf8(first) + "\n  exit code 3\n" + Utf8(second) + "\n  exit code 0\n");
+    // Each ran to its end before the next began, with its argument text as written.
+    EXPECT_EQ(testing_support::ReadTextLines(log),
+              (std::vector<std::wstring>{L" \"" + log + L"\" 3 --autorepairall",
+                                         L" \"" + log + L"\" 0 Zoë \U0001F600"}));
+}
+
+TEST_F(SoftResetTest, SkipsAMalformedShortcutAndRunsTheOthers) {
+    std::wstring command = L"\"" + probe + L"\" \"" + log + L"\" 7 after";
+    Shortcut(L"1 wrong count.lnk",
+             Utf8(std::to_wstring(command.size() + 1) + L"#" + command + L"\r\n"));
+    Shortcut(L"2 no count.lnk", Utf8(command + L"\r\n"));
+    Shortcut(L"3 good.lnk", Line(command));
+    std::wstring missing = L"\"" + programs.Path() + L"no such program.exe\"";
+    Shortcut(L"4 missing program.lnk", Line(missing));
+
+    auto result = Handset(L"softreset");
+    EXPECT_EQ(result.exitCode, 1u);
+    EXPECT_NE(result.output.find("skipped 1 wrong count.lnk"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("skipped 2 no count.lnk"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find(Utf8(command) + "\n  exit code 7\n"), std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find(Utf8(missing) + "\n  not started"), std::string::npos)
+        << result.output;
+    EXPECT_EQ(testing_support::ReadTextLines(log),
+              (std::vector<std::wstring>{L" \"" + log + L"\" 7 after"}));
+}
+
+} // namespace
