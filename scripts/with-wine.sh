@@ -10,4 +10,7 @@ shift
 wine_prefix "$prefix"
 wineserver_start
 trap wineserver_stop EXIT
+# Start the prefix's services now, with nowhere to write: started later by a program, they would
+# inherit its output pipe and hold it open for as long as the server runs.
+wine_run 120 wineboot >/dev/null 2>&1 </dev/null
 "$@"

@@ -45,22 +45,24 @@ TextLineReader::TextLineReader(const std::wstring& path) {
 }
 
 bool TextLineReader::Fill() {
-    if (!file || failed) {
-        return false;
-    }
-    filled = std::fread(buffer.data(), 1, buffer.size(), file.get());
-    position = 0;
-    if (filled == 0) {
-        failed = std::ferror(file.get()) != 0;
-        return false;
-    }
-    if (atStart) {
-        atStart = false;
-        if (filled >= 3 && std::memcmp(buffer.data(), byteOrderMark, 3) == 0) {
-            position = 3;
+    while (file && !failed) {
+        filled = std::fread(buffer.data(), 1, buffer.size(), file.get());
+        position = 0;
+        if (filled == 0) {
+            failed = std::ferror(file.get()) != 0;
+            return false;
+        }
+        if (atStart) {
+            atStart = false;
+            if (filled >= 3 && std::memcmp(buffer.data(), byteOrderMark, 3) == 0) {
+                position = 3;
+            }
+        }
+        if (position < filled) {
+            return true;
         }
     }
-    return true;
+    return false;
 }
 
 bool TextLineReader::ReadLine(std::wstring& line) {

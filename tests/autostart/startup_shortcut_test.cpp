@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+
+#include "app/program_folder.h"
+#include "autostart/startup_shortcut.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using testing_support::FileExists;
+using testing_support::ReadBytes;
+using testing_support::Utf8;
+
+constexpr wchar_t shellFolders[] = L"SYSTEM\\EXPLORER\\SHELL FOLDERS";
+
+std::optional<std::wstring> ReadStartupValue() {
+    wchar_t value[4096] = {};
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, shellFolders, L"Startup", RRF_RT_REG_SZ, nullptr, value,
+                     &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::wstring(value);
+}
+
+void WriteStartupValue(const std::optional<std::wstring>& folder) {
+    if (!folder) {
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, shellFolders, L"Startup");
+        return;
+    }
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, shellFolders, L"Startup", REG_SZ, folder->c_str(),
+                              static_cast<DWORD>((folder->size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
+
+// Points the handset's Startup folder at a folder of the test's own, and back afterwards.
+class StartupShortcut : public ::testing::Test {
+protected:
+    void SetUp() override {
+        instanceHandle = GetModuleHandleW(nullptr);
+        previous = ReadStartupValue();
+        WriteStartupValue(startupFolder);
+    }
+    void TearDown() override { WriteStartupValue(previous); }
+
+    testing_support::TempFolder startup{L"\\Start Up"};
+    std::wstring startupFolder = startup.Path().substr(0, startup.Path().size() - 1);
+    std::wstring shortcut = startup / L"autorepair.lnk";
+    std::optional<std::wstring> previous;
+};
+
+TEST(StartupShortcutLine, CountsEveryCharacterOfTheCommand) {
+    // 1 + 7 + 1 characters.
+    EXPECT_EQ(StartupShortcutLine(L"\\ab.exe", L""), L"9#\"\\ab.exe\"");
+    // The example of a program in a folder with blanks: 1 + 28 + 1 + 16.
+    EXPECT_EQ(StartupShortcutLine(L"\\Program Files\\Tool\\tool.exe", L" --autorepairall"),
+              L"46#\"\\Program Files\\Tool\\tool.exe\" --autorepairall");
+    const std::wstring longPath = L"\\" + std::wstring(114, L'p') + L".exe";
+    EXPECT_EQ(StartupShortcutLine(longPath, L" x"), L"123#\"" + longPath + L"\" x");
+    // Characters are UTF-16 code units: a character outside the basic plane counts twice.
+    EXPECT_EQ(StartupShortcutLine(L"\\\U0001F4E7.exe", L""), L"9#\"\\\U0001F4E7.exe\"");
+}
+
+TEST_F(StartupShortcut, LiesInTheStartupFolder) {
+    EXPECT_EQ(GetStartupShortcutPath(), shortcut);
+}
+
+TEST_F(StartupShortcut, IsWrittenReplacedFoundAndRemoved) {
+    EXPECT_FALSE(StartupShortcutExists());
+    EXPECT_EQ(CreateStartupShortcut(L" --first"), 0);
+    EXPECT_EQ(CreateStartupShortcut(L" --autorepairall"), 0);
+    EXPECT_TRUE(StartupShortcutExists());
+    EXPECT_EQ(ReadBytes(shortcut),
+              "\xEF\xBB\xBF" +
+                  Utf8(StartupShortcutLine(GetProgramFilePath(), L" --autorepairall")) + "\r\n");
+
+    EXPECT_EQ(RemoveStartupShortcut(), 0);
+    EXPECT_FALSE(FileExists(shortcut));
+    EXPECT_FALSE(StartupShortcutExists());
+    // Removing what is not there is no failure.
+    EXPECT_EQ(RemoveStartupShortcut(), 0);
+}
+
+TEST_F(StartupShortcut, AnyFileOfThatNameCounts) {
+    testing_support::WriteBytes(shortcut, "");
+    EXPECT_TRUE(StartupShortcutExists());
+}
+
+TEST_F(StartupShortcut, WorksWithAStartupFolderOfAnyLength) {
+    testing_support::TempFolder deep{L"\\" + std::wstring(90, L'd') + L"\\" +
+                                     std::wstring(90, L'e')};
+    std::wstring longFolder = deep.Path().substr(0, deep.Path().size() - 1);
+    ASSERT_GT(longFolder.size(), 180u);
+    WriteStartupValue(longFolder);
+
+    EXPECT_EQ(GetStartupShortcutPath(), longFolder + L"\\autorepair.lnk");
+    EXPECT_EQ(CreateStartupShortcut(L" --autorepairall"), 0);
+    EXPECT_TRUE(FileExists(longFolder + L"\\autorepair.lnk"));
+    EXPECT_EQ(RemoveStartupShortcut(), 0);
+}
+
+TEST_F(StartupShortcut, WithoutAStartupValueLiesInTheRootFolder) {
+    WriteStartupValue(std::nullopt);
+    EXPECT_EQ(GetStartupShortcutPath(), L"\\autorepair.lnk");
+}
+
+TEST_F(StartupShortcut, ReportsWhatCouldNotBeDone) {
+    WriteStartupValue(startup / L"missing folder");
+    EXPECT_LT(CreateStartupShortcut(L" --autorepairall"), 0);
+    EXPECT_FALSE(StartupShortcutExists());
+    EXPECT_EQ(RemoveStartupShortcut(), 0);
+
+    // A folder in the shortcut's place can be neither written nor deleted as a file.
+    WriteStartupValue(startupFolder);
+    ASSERT_TRUE(CreateDirectoryW(shortcut.c_str(), nullptr));
+    EXPECT_LT(CreateStartupShortcut(L" --autorepairall"), 0);
+    EXPECT_LT(RemoveStartupShortcut(), 0);
+    RemoveDirectoryW(shortcut.c_str());
+}
+
+} // namespace

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "accounts/account_record.h"
+#include "store/config_file.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using testing_support::FolderEntries;
+using testing_support::ReadBytes;
+using testing_support::ReadTextLines;
+using testing_support::TextFileBytes;
+using testing_support::WriteBytes;
+using Lines = std::vector<std::wstring>;
+
+class ConfigFile : public ::testing::Test {
+protected:
+    void Write(const Lines& lines) { WriteBytes(config, TextFileBytes(lines)); }
+    Lines Section(const std::wstring& name) { return ReadAccountSection(config, name); }
+    bool Save(const std::wstring& name, const Lines& lines) {
+        return SaveAccountSection(config, name, lines);
+    }
+    Lines Content() { return ReadTextLines(config); }
+
+    testing_support::TempFolder folder;
+    std::wstring config = folder / L"config";
+};
+
+TEST_F(ConfigFile, LoadsTheFirstSectionUpToTheNextHeaderLine) {
+    Write({L"preamble line", L"[Other]", L"other 1", L"[Work]", L"work 1", L"", L"work 3",
+           L"[not an account", L"after", L"[Work]", L"second section"});
+    EXPECT_EQ(Section(L"Work"), (Lines{L"work 1", L"", L"work 3"}));
+    EXPECT_EQ(Section(L"Other"), (Lines{L"other 1"}));
+    EXPECT_EQ(Section(L"Absent"), Lines{});
+}
+
+TEST_F(ConfigFile, MatchesOnlyTheExactHeader) {
+    Write({L"[work]", L"a", L"[Work ]", L"b", L" [Work]", L"c", L"[Work] old", L"d"});
+    EXPECT_EQ(Section(L"Work"), Lines{});
+    EXPECT_EQ(Section(L"work"), (Lines{L"a"}));
+    // A line that does not begin with "[" is no header, so it does not end a section either.
+    EXPECT_EQ(Section(L"Work "), (Lines{L"b", L" [Work]", L"c"}));
+}
+
+TEST_F(ConfigFile, LoadsTheLastSectionWithOrWithoutAFinalLineFeed) {
+    Write({L"[Work]", L"a", L"b"});
+    EXPECT_EQ(Section(L"Work"), (Lines{L"a", L"b"}));
+    WriteBytes(config, "[Work]\na\nb");
+    EXPECT_EQ(Section(L"Work"), (Lines{L"a", L"b"}));
+    WriteBytes(config, "[Work]\r\na\nb\r\n");
+    EXPECT_EQ(Section(L"Work"), (Lines{L"a", L"b"}));
+}
+
+TEST_F(ConfigFile, LoadsNamesAndValuesOutsideAscii) {
+    const std::wstring name = L"Poštovní účet 郵便 \U0001F4E7";
+    Write({L"[" + name + L"]", L"<parm name=\"AUTHSECRET\" value=\"\U0001F511 ключ\"/>"});
+    EXPECT_EQ(Section(name), (Lines{L"<parm name=\"AUTHSECRET\" value=\"\U0001F511 ключ\"/>"}));
+}
+
+TEST_F(ConfigFile, LoadingFillsTheRecordAsFarAsItHasRoom) {
+    // A record that was never initialised has the empty name, so its section is "[]".
+    Lines lines = {L"[]"};
+    for (int index = 1; index <= 12; ++index) {
+        lines.push_back(L"line " + std::to_wstring(index));
+    }
+    Write(lines);
+
+    AccountRecord record;
+    record.AddParmLine(L"held before");
+    LoadAccountSection(record, config);
+    EXPECT_EQ(record.GetParmLineCount(), 10);
+    EXPECT_EQ(record.GetParmLine(0), L"held before");
+    EXPECT_EQ(record.GetParmLine(1), L"line 1");
+    EXPECT_EQ(record.GetParmLine(9), L"line 9");
+
+    AccountRecord other;
+    LoadAccountSection(other, folder / L"missing");
+    EXPECT_EQ(other.GetParmLineCount(), 0);
+    Write({L"[]", L"a", L"b"});
+    LoadAccountSection(other, config);
+    LoadAccountSection(other, config);
+    EXPECT_EQ(other.GetParmLineCount(), 4);
+    EXPECT_EQ(other.GetParmLine(3), L"b");
+}
+
+TEST_F(ConfigFile, SavingWithoutAFileWritesTheSectionAlone) {
+    EXPECT_TRUE(Save(L"Work", {L"a", L"b", L"c"}));
+    EXPECT_EQ(ReadBytes(config), "\xEF\xBB\xBF[Work]\r\na\r\nb\r\nc\r\n");
+    EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+}
+
+TEST_F(ConfigFile, SavingReplacesEveryOldSectionAndKeepsAllElse) {
+    Write({L"preamble", L"", L"[Work]", L"old 1", L"", L"[Home]", L"home 1", L"", L"[Work]",
+           L"old 2", L"[work]", L"other case", L"[Work ]", L"trailing blank", L"[Spare]",
+           L"spare 1"});
+    EXPECT_TRUE(Save(L"Work", {L"new 1", L"new 2"}));
+    EXPECT_EQ(Content(), (Lines{L"preamble", L"", L"[Home]", L"home 1", L"", L"[work]",
+                                L"other case", L"[Work ]", L"trailing blank", L"[Spare]",
+                                L"spare 1", L"[Work]", L"new 1", L"new 2"}));
+}
+
+TEST_F(ConfigFile, SavingStopsDroppingAtAnyHeaderLine) {
+    Write({L"[Work]", L"[not an account", L"kept", L"[Work]", L"dropped"});
+    EXPECT_TRUE(Save(L"Work", {}));
+    EXPECT_EQ(Content(), (Lines{L"[not an account", L"kept", L"[Work]"}));
+}
+
+TEST_F(ConfigFile, SavingTwiceChangesNothingMore) {
+    Write({L"[Home]", L"h", L"[Work]", L"w"});
+    ASSERT_TRUE(Save(L"Work", {L"x", L"y"}));
+    std::string once = ReadBytes(config);
+    ASSERT_TRUE(Save(L"Work", {L"x", L"y"}));
+    EXPECT_EQ(ReadBytes(config), once);
+    EXPECT_EQ(Section(L"Work"), (Lines{L"x", L"y"}));
+}
+
+TEST_F(ConfigFile, SavingKeepsEveryLineHoweverLongTheFile) {
+    Lines lines;
+    for (int index = 0; index < 150; ++index) {
+        lines.push_back(L"[Account " + std::to_wstring(index) + L"]");
+        lines.push_back(L"line of " + std::to_wstring(index));
+    }
+    Write(lines);
+    EXPECT_TRUE(Save(L"Account 7", {L"new"}));
+    Lines content = Content();
+    ASSERT_EQ(content.size(), 300u);
+    EXPECT_EQ(content[14], L"[Account 8]");
+    EXPECT_EQ(content[297], L"line of 149");
+    EXPECT_EQ(content[298], L"[Account 7]");
+    EXPECT_EQ(content[299], L"new");
+}
+
+TEST_F(ConfigFile, AFileThatCannotBeReadIsNeverOverwritten) {
+    Write({L"[Home]", L"h"});
+    std::string before = ReadBytes(config);
+    HANDLE locked = CreateFileW(config.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(Save(L"Work", {L"w"}));
+    CloseHandle(locked);
+    EXPECT_EQ(ReadBytes(config), before);
+    EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+}
+
+TEST_F(ConfigFile, AFailedReplaceLeavesTheFileAsItWasAndNothingBesideIt) {
+    Write({L"[Home]", L"h"});
+    std::string before = ReadBytes(config);
+    // Open without delete sharing: the file can be read, but not replaced.
+    HANDLE held = CreateFileW(config.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(Save(L"Work", {L"w"}));
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(config), before);
+    EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+}
+
+TEST_F(ConfigFile, AMissingFolderFailsTheSave) {
+    EXPECT_FALSE(SaveAccountSection(folder / L"gone\\config", L"Work", Lines{L"w"}));
+    EXPECT_EQ(FolderEntries(folder.Path()), Lines{});
+}
+
+} // namespace
