@@ -85,7 +85,7 @@ std::optional<std::wstring> StartupFolder();
 bool SetStartupFolder(const std::wstring& folder);
 inline constexpr wchar_t DefaultStartupFolder[] = L"C:\\Windows\\StartUp";
 
-// GUID helpers: a fresh GUID; the braced upper-case text of 38 characters; and its parse, which
+// GUIDs: a fresh one; the braced upper-case text of 38 characters; and its parse, which
 // takes exactly that form with digits of either case and nothing around it.
 GUID NewGuid();
 std::wstring GuidText(const GUID& guid);

@@ -40,35 +40,6 @@ TEST(StoreRegistryTest, TableOrderIsNumericAndANewStoreGoesAfterTheLast) {
     EXPECT_EQ(handset::AddStore(L"Again", std::nullopt), L"0001");
 }
 
-TEST(StoreRegistryTest, StoresReadBackAsWritten) {
-    testing_support::ScopedHandset handset;
-    GUID guid = handset::AddAccount(L"Zoë \U0001F600",
-                                    {{L"OUTSERVER", L"out"}, {L"AUTHSECRET", L"a&b<\"'"}});
-    handset::AddStore(L"Broken", handset::NewGuid(), {}, true);
-
-    auto stores = handset::ListStores();
-    ASSERT_EQ(stores.size(), 2u);
-    EXPECT_EQ(stores[0].displayName, L"Zoë \U0001F600");
-    ASSERT_TRUE(stores[0].accountGuid);
-    EXPECT_TRUE(IsEqualGUID(*stores[0].accountGuid, guid));
-    EXPECT_FALSE(stores[0].openFails);
-    EXPECT_EQ(stores[0].settings,
-              (handset::Settings{{L"AUTHSECRET", L"a&b<\"'"}, {L"OUTSERVER", L"out"}}));
-    EXPECT_TRUE(stores[1].openFails);
-}
-
-TEST(StoreRegistryTest, SettingsGoToTheFirstStoreOfTheName) {
-    testing_support::ScopedHandset handset;
-    handset::AddAccount(L"Twin", {{L"INSERVER", L"a"}});
-    handset::AddAccount(L"Twin", {{L"INSERVER", L"b"}});
-
-    EXPECT_TRUE(handset::SetSettings(L"Twin", {{L"INSERVER", L"new"}, {L"DOMAIN", L"d"}}));
-    EXPECT_FALSE(handset::SetSettings(L"twin", {{L"INSERVER", L"x"}}));
-    auto stores = handset::ListStores();
-    EXPECT_EQ(stores[0].settings, (handset::Settings{{L"DOMAIN", L"d"}, {L"INSERVER", L"new"}}));
-    EXPECT_EQ(stores[1].settings, (handset::Settings{{L"INSERVER", L"b"}}));
-}
-
 TEST(StoreRegistryTest, AFailedWriteTakesBackTheWritesBeforeIt) {
     testing_support::ScopedHandset handset;
     handset::AddAccount(L"Work", {{L"INSERVER", L"old"}});
@@ -87,22 +58,6 @@ TEST(StoreRegistryTest, AFailedWriteTakesBackTheWritesBeforeIt) {
     EXPECT_TRUE(
         handset::ApplySettings({{L"0001", L"INSERVER", L"new"}, {L"0002", L"INSERVER", L"x"}}));
     EXPECT_EQ(handset::ListStores()[0].settings.at(L"INSERVER"), L"new");
-}
-
-TEST(StoreRegistryTest, SwitchesAreKeptPerHandset) {
-    {
-        testing_support::ScopedHandset handset;
-        ASSERT_TRUE(handset::SetLogonFails(true));
-        ASSERT_TRUE(handset::SetRefusesDocuments(true));
-        handset::AddAccount(L"Work");
-        ASSERT_TRUE(handset::ClearStores());
-        EXPECT_TRUE(handset::LogonFails());
-        EXPECT_TRUE(handset::RefusesDocuments());
-        ASSERT_TRUE(handset::SetRefusesDocuments(false));
-        EXPECT_FALSE(handset::RefusesDocuments());
-    }
-    testing_support::ScopedHandset fresh;
-    EXPECT_FALSE(handset::LogonFails());
 }
 
 TEST(StoreRegistryTest, GuidTextIsBracedUpperCaseAndParsesEitherCase) {
