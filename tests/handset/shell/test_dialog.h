@@ -35,6 +35,9 @@ HINSTANCE TestModule();
 void PumpMessages();
 
 RECT ScreenRect(HWND window);
+RECT ClientRect(HWND window);
+// "left,top,right,bottom", so that a rectangle is checked in one comparison.
+std::string RectText(const RECT& rect);
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);
 
