@@ -1,4 +1,4 @@
-#include "tests/ui/dialog_helpers.h"
+#include "tests/ui/shown_dialogs.h"
 #include "ui/about_dialog.h"
 #include "ui/resource.h"
 

@@ -1,4 +1,4 @@
-#include "tests/ui/dialog_helpers.h"
+#include "tests/ui/shown_dialogs.h"
 #include "ui/menu_bar.h"
 #include "ui/resource.h"
 

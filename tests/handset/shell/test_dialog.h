@@ -1,4 +1,4 @@
-// A real dialog for the shell tests, and small window helpers.
+// A real dialog for the shell tests, and a few window queries.
 #pragma once
 
 #include <windows.h>
