@@ -1,15 +1,14 @@
 #include "accounts/account_discovery.h"
 
-using Microsoft::WRL::ComPtr;
-
 HRESULT EnumerateAccounts(IMAPISession* session, AccountTable& table) {
     if (session == nullptr) {
         return MAPI_E_INVALID_PARAMETER;
     }
 
-    ComPtr<IMAPITable> stores;
-    HRESULT status = session->GetMsgStoresTable(MAPI_UNICODE, &stores);
-    if (FAILED(status)) {
+    IMAPITable* opened = nullptr;
+    HRESULT status = session->GetMsgStoresTable(MAPI_UNICODE, &opened);
+    InterfaceOwner<IMAPITable> stores(opened);
+    if (FAILED(status) || !stores) {
         return status;
     }
 
@@ -29,16 +28,16 @@ HRESULT EnumerateAccounts(IMAPISession* session, AccountTable& table) {
         }
         const SBinary& entryId = row.lpProps[0].Value.bin;
 
-        IMsgStore* opened = nullptr;
+        IMsgStore* store = nullptr;
         status = session->OpenMsgStore(0, entryId.cb, reinterpret_cast<LPENTRYID>(entryId.lpb),
-                                       nullptr, MDB_WRITE, &opened);
+                                       nullptr, MDB_WRITE, &store);
         if (FAILED(status)) {
             return status;
         }
 
         // The record takes the store's reference; a store that is no mail account goes with it.
         auto account = std::make_unique<AccountRecord>();
-        if (SUCCEEDED(account->InitFromStore(opened))) {
+        if (SUCCEEDED(account->InitFromStore(store))) {
             table.Append(std::move(account));
         }
     }

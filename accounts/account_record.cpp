@@ -19,13 +19,13 @@ HRESULT ReadProperty(IMsgStore* store, ULONG tag, MapiBuffer<SPropValue>& values
 } // namespace
 
 HRESULT AccountRecord::InitFromStore(IMsgStore* openStore) {
-    store.Attach(openStore);
+    store.reset(openStore);
     if (!store) {
         return -1;
     }
 
     MapiBuffer<SPropValue> guidValues;
-    HRESULT status = ReadProperty(store.Get(), AccountGuidTag, guidValues);
+    HRESULT status = ReadProperty(store.get(), AccountGuidTag, guidValues);
     if (FAILED(status)) {
         return status;
     }
@@ -34,7 +34,7 @@ HRESULT AccountRecord::InitFromStore(IMsgStore* openStore) {
     }
 
     MapiBuffer<SPropValue> nameValues;
-    status = ReadProperty(store.Get(), PR_DISPLAY_NAME_W, nameValues);
+    status = ReadProperty(store.get(), PR_DISPLAY_NAME_W, nameValues);
     if (FAILED(status)) {
         return status;
     }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cemapi.h>
-#include <wrl/client.h>
 
 #include <array>
 #include <string>
@@ -57,7 +56,7 @@ public:
 private:
     const GUID* guid = nullptr;
     std::wstring displayName;
-    Microsoft::WRL::ComPtr<IMsgStore> store;
+    InterfaceOwner<IMsgStore> store;
     MapiBuffer<SPropValue> guidBuffer;
     int maxParmLines = MaxParmLines;
     std::array<std::wstring, MaxParmLines> parmLines;

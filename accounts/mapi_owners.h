@@ -21,6 +21,18 @@ struct RowSetFree {
     }
 };
 
+struct InterfaceRelease {
+    void operator()(IUnknown* object) const {
+        if (object != nullptr) {
+            object->Release();
+        }
+    }
+};
+
+// One counted reference, taken over from whoever handed it out. (MinGW's ComPtr::Attach adds a
+// reference of its own, so it cannot take one over.)
+template <typename T> using InterfaceOwner = std::unique_ptr<T, InterfaceRelease>;
+
 // A block from MAPIAllocateBuffer, such as the values of a property read.
 template <typename T> using MapiBuffer = std::unique_ptr<T, MapiBufferFree>;
 

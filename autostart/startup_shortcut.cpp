@@ -34,6 +34,12 @@ std::wstring ReadStartupFolder() {
 
 } // namespace
 
+std::wstring StartupShortcutLine(const std::wstring& programPath,
+                                 const std::wstring& argumentText) {
+    const std::wstring command = L"\"" + programPath + L"\"" + argumentText;
+    return std::to_wstring(command.size()) + L"#" + command;
+}
+
 std::wstring GetStartupShortcutPath() {
     return ReadStartupFolder() + L"\\autorepair.lnk";
 }
@@ -45,10 +51,8 @@ bool StartupShortcutExists() {
 
 int CreateStartupShortcut(const std::wstring& argumentText) {
     const std::wstring path = GetStartupShortcutPath();
-    const std::wstring command = L"\"" + GetProgramFilePath() + L"\"" + argumentText;
-
     TextFileWriter writer(path);
-    writer.Write(std::to_wstring(command.size()) + L"#" + command);
+    writer.Write(StartupShortcutLine(GetProgramFilePath(), argumentText));
     writer.EndLine(true);
     bool written = writer.Commit();
     written = writer.Close() && written;

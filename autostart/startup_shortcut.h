@@ -9,11 +9,14 @@
 // "\autorepair.lnk".
 std::wstring GetStartupShortcutPath();
 
+// The shortcut's one line: the number of characters of the command in decimal, "#", and the
+// command, which is the quoted program path followed by the argument text.
+std::wstring StartupShortcutLine(const std::wstring& programPath, const std::wstring& argumentText);
+
 // Whether the shortcut file can be opened for reading.
 bool StartupShortcutExists();
 
-// Writes the shortcut: one line, the number of characters of the command, "#", then the command,
-// which is the quoted program path followed by argumentText. 0 when the file was written whole;
+// Writes the shortcut line for this program and argumentText. 0 when the file was written whole;
 // negative otherwise, leaving no file behind.
 int CreateStartupShortcut(const std::wstring& argumentText);
 

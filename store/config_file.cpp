@@ -43,12 +43,14 @@ std::wstring AccountHeader(const std::wstring& displayName) {
     return L"[" + displayName + L"]";
 }
 
-void LoadAccountSection(AccountRecord& account, const std::wstring& configPath) {
+std::vector<std::wstring> ReadAccountSection(const std::wstring& configPath,
+                                             const std::wstring& displayName) {
+    std::vector<std::wstring> body;
     TextLineReader reader(configPath);
     if (!reader.IsOpen()) {
-        return;
+        return body;
     }
-    const std::wstring header = AccountHeader(account.GetName());
+    const std::wstring header = AccountHeader(displayName);
     std::wstring line;
     while (reader.ReadLine(line)) {
         if (line == header) {
@@ -56,7 +58,14 @@ void LoadAccountSection(AccountRecord& account, const std::wstring& configPath) 
         }
     }
     while (reader.ReadLine(line) && !IsHeaderLine(line)) {
-        // Lines past the record's room are dropped; the rest of the section is still read.
+        body.push_back(std::move(line));
+    }
+    return body;
+}
+
+void LoadAccountSection(AccountRecord& account, const std::wstring& configPath) {
+    // Lines past the record's room are dropped.
+    for (const auto& line : ReadAccountSection(configPath, account.GetName())) {
         account.AddParmLine(line);
     }
 }

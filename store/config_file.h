@@ -4,11 +4,18 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 class AccountRecord;
 
 // The header line of an account's section.
 std::wstring AccountHeader(const std::wstring& displayName);
+
+// The body lines of the account's first section: the lines after the first line that is exactly
+// "[" name "]", up to the next line that begins with "[" or the end of the file. Empty when the
+// file cannot be read or has no such section.
+std::vector<std::wstring> ReadAccountSection(const std::wstring& configPath,
+                                             const std::wstring& displayName);
 
 // Appends the body lines of the account's first section (header exactly "[" name "]") to its
 // parm lines, as far as it has room. A missing or unreadable file, or no section, adds nothing.

@@ -1,0 +1,323 @@
+// Accounts as the program finds them on a handset of the test's own: discovery through the real
+// (emulated) messaging API, the record's lines, the table and the account list.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "accounts/account_discovery.h"
+#include "accounts/account_table.h"
+#include "handset/messaging/messaging_diagnostics.h"
+#include "handset/messaging/store_registry.h"
+#include "tests/support/scoped_handset.h"
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+Names NamesOf(const AccountTable& table) {
+    Names names;
+    for (int index = 0; index < table.accountCount(); ++index) {
+        names.push_back(table.At(index)->GetName());
+    }
+    return names;
+}
+
+class Discovery : public ::testing::Test {
+protected:
+    void SetUp() override {
+        before = handset::CurrentMessagingCounts();
+        ASSERT_GE(MAPILogonEx(0, nullptr, nullptr, 0, &session), 0);
+        ASSERT_NE(session, nullptr);
+    }
+
+    void TearDown() override {
+        table.Clear();
+        if (session != nullptr) {
+            session->Logoff(0, 0, 0);
+            session->Release();
+        }
+        // Every store, table, session and buffer handed out came back exactly once.
+        handset::MessagingCounts after = handset::CurrentMessagingCounts();
+        EXPECT_EQ(after.stores, before.stores);
+        EXPECT_EQ(after.tables, before.tables);
+        EXPECT_EQ(after.sessions, before.sessions);
+        EXPECT_EQ(after.buffers, before.buffers);
+        EXPECT_EQ(after.overReleases, before.overReleases);
+    }
+
+    testing_support::ScopedHandset handsetState;
+    handset::MessagingCounts before;
+    IMAPISession* session = nullptr;
+    AccountTable table;
+};
+
+TEST_F(Discovery, AnEmptyStoreTableGivesNoAccount) {
+    EXPECT_GE(EnumerateAccounts(session, table), 0);
+    EXPECT_EQ(table.accountCount(), 0);
+}
+
+TEST_F(Discovery, SkipsStoresThatAreNoMailAccountsAndKeepsTableOrder) {
+    handset::AddStore(L"SMS", std::nullopt);
+    GUID work = handset::AddAccount(L"Work");
+    handset::AddStore(L"ActiveSync", std::nullopt);
+    handset::AddStore(L"MMS", std::nullopt);
+    GUID alpha = handset::AddAccount(L"Alpha");
+
+    EXPECT_GE(EnumerateAccounts(session, table), 0);
+    EXPECT_EQ(NamesOf(table), (Names{L"Work", L"Alpha"}));
+    EXPECT_EQ(table.At(0)->GetGuidText(), handset::GuidText(work));
+    EXPECT_EQ(table.At(1)->GetGuidText(), handset::GuidText(alpha));
+    // Only the records hold stores now: the skipped ones were released at once.
+    EXPECT_EQ(handset::CurrentMessagingCounts().stores - before.stores, 2);
+}
+
+TEST_F(Discovery, StopsAtAStoreThatCannotBeOpened) {
+    handset::AddAccount(L"First");
+    handset::AddStore(L"Not mail", std::nullopt);
+    handset::AddStore(L"Broken", handset::NewGuid(), {}, /*openFails=*/true);
+    handset::AddAccount(L"Fourth");
+    handset::AddAccount(L"Fifth");
+
+    EXPECT_LT(EnumerateAccounts(session, table), 0);
+    EXPECT_EQ(NamesOf(table), (Names{L"First"}));
+}
+
+TEST_F(Discovery, KeepsEveryAccountOfAHandsetWithMoreThanTwenty) {
+    Names expected;
+    for (int index = 0; index < 27; ++index) {
+        expected.push_back(L"Account " + std::to_wstring(index));
+        handset::AddAccount(expected.back());
+    }
+    EXPECT_GE(EnumerateAccounts(session, table), 0);
+    EXPECT_EQ(NamesOf(table), expected);
+}
+
+TEST_F(Discovery, ReadsNamesOutsideTheBasicPlaneAndEmptyOnes) {
+    handset::AddAccount(L"Poštovní \U0001F4E7");
+    handset::AddAccount(L"");
+    EXPECT_GE(EnumerateAccounts(session, table), 0);
+    EXPECT_EQ(NamesOf(table), (Names{L"Poštovní \U0001F4E7", L""}));
+    EXPECT_EQ(table.FindAccountByName(L""), table.At(1));
+}
+
+TEST_F(Discovery, FindsAccountsByTheirExactNameAndTheFirstOfTwins) {
+    handset::AddAccount(L"Work");
+    handset::AddAccount(L"Home");
+    handset::AddAccount(L"Work");
+    ASSERT_GE(EnumerateAccounts(session, table), 0);
+
+    EXPECT_EQ(table.FindAccountByName(L"Work"), table.At(0));
+    EXPECT_EQ(table.FindAccountByName(L"Home"), table.At(1));
+    for (const wchar_t* other : {L"work", L"Wor", L"Work ", L" Work", L"WORK", L""}) {
+        EXPECT_EQ(table.FindAccountByName(other), nullptr) << testing::PrintToString(other);
+    }
+}
+
+TEST_F(Discovery, WithoutASessionListsNothing) {
+    EXPECT_LT(EnumerateAccounts(nullptr, table), 0);
+    EXPECT_EQ(table.accountCount(), 0);
+}
+
+TEST(AccountRecordLines, HoldTenLinesInTheOrderAdded) {
+    AccountRecord record;
+    EXPECT_EQ(record.GetParmLineCount(), 0);
+    EXPECT_EQ(record.GetParmLine(0), L"");
+    for (int index = 0; index < AccountRecord::MaxParmLines; ++index) {
+        EXPECT_EQ(record.AddParmLine(L"line " + std::to_wstring(index)), 0);
+    }
+    EXPECT_EQ(record.AddParmLine(L"eleventh"), -1);
+    EXPECT_EQ(record.GetParmLineCount(), 10);
+    EXPECT_EQ(record.GetParmLine(0), L"line 0");
+    EXPECT_EQ(record.GetParmLine(9), L"line 9");
+    EXPECT_EQ(record.GetParmLine(10), L"");
+    EXPECT_EQ(record.GetParmLine(-1), L"");
+}
+
+TEST(AccountRecordLines, ReadAndReplaceValuesByExactName) {
+    AccountRecord record;
+    record.AddParmLine(L"<parm name=\"OUTSERVER\" value=\"first\"/>");
+    record.AddParmLine(L"<parm name=\"INSERVER\" value=\"\"/>");
+    record.AddParmLine(L"<parm name=\"OUTSERVER\" value=\"second\"/>");
+    record.AddParmLine(L"<parm name=\"INSERVER2\" value=\"other\"/>");
+
+    std::wstring value = L"stale";
+    EXPECT_EQ(record.GetParmValue(L"OUTSERVER", value), 0);
+    EXPECT_EQ(value, L"first");
+    EXPECT_EQ(record.GetParmValue(L"INSERVER", value), 0);
+    EXPECT_EQ(value, L"");
+    for (const wchar_t* other : {L"outserver", L"OUT", L"INSERVER ", L"SMTPALTDOMAIN"}) {
+        value = L"stale";
+        EXPECT_EQ(record.GetParmValue(other, value), -1);
+        EXPECT_EQ(value, L"");
+        EXPECT_EQ(record.SetParmValue(other, L"x"), -1);
+    }
+
+    // Only the first line of a name changes, in its place; the text around the value stays.
+    EXPECT_EQ(record.SetParmValue(L"OUTSERVER", L"new"), 0);
+    EXPECT_EQ(record.GetParmLine(0), L"<parm name=\"OUTSERVER\" value=\"new\"/>");
+    EXPECT_EQ(record.GetParmLine(2), L"<parm name=\"OUTSERVER\" value=\"second\"/>");
+    EXPECT_EQ(record.SetParmValue(L"OUTSERVER", L""), 0);
+    EXPECT_EQ(record.GetParmLine(0), L"<parm name=\"OUTSERVER\" value=\"\"/>");
+    EXPECT_EQ(record.GetParmLineCount(), 4);
+}
+
+TEST(AccountRecordLines, KeepValuesWithXmlCharactersIntact) {
+    AccountRecord record;
+    record.AddParmLine(L"<parm name=\"AUTHSECRET\" value=\"old\"/>");
+    const std::wstring password = L"a\"b&c<d>'e \U0001F511";
+    EXPECT_EQ(record.SetParmValue(L"AUTHSECRET", password), 0);
+    EXPECT_EQ(record.GetParmLine(0),
+              L"<parm name=\"AUTHSECRET\" value=\"a&quot;b&amp;c&lt;d&gt;&apos;e \U0001F511\"/>");
+    std::wstring value;
+    EXPECT_EQ(record.GetParmValue(L"AUTHSECRET", value), 0);
+    EXPECT_EQ(value, password);
+}
+
+TEST(AccountRecordLines, ReadHandMadeLinesByTheFieldRules) {
+    AccountRecord record;
+    record.AddParmLine(L"INSERVER");
+    record.AddParmLine(L"<parm name=\"SMTPALTDOMAIN\" value=\"ab\"cd\"/>");
+    record.AddParmLine(L"<parm name=\"OUTSERVER\"/>");
+    record.AddParmLine(L"<parm name=\"AUTHSECRET\" value=\"unterminated");
+
+    std::wstring value;
+    // A bare name matches, and with no value marker its value is its text before any quote.
+    EXPECT_EQ(record.GetParmValue(L"INSERVER", value), 0);
+    EXPECT_EQ(value, L"INSERVER");
+    // A quote inside a hand-made value ends it.
+    EXPECT_EQ(record.GetParmValue(L"SMTPALTDOMAIN", value), 0);
+    EXPECT_EQ(value, L"ab");
+    EXPECT_EQ(record.SetParmValue(L"SMTPALTDOMAIN", L"x"), 0);
+    EXPECT_EQ(record.GetParmLine(1), L"<parm name=\"SMTPALTDOMAIN\" value=\"x\"cd\"/>");
+
+    // A matched line without a value field to replace is written afresh, in its slot.
+    EXPECT_EQ(record.SetParmValue(L"OUTSERVER", L"smtp"), 0);
+    EXPECT_EQ(record.GetParmLine(2), L"<parm name=\"OUTSERVER\" value=\"smtp\"/>");
+    EXPECT_EQ(record.SetParmValue(L"INSERVER", L"pop"), 0);
+    EXPECT_EQ(record.GetParmLine(0), L"<parm name=\"INSERVER\" value=\"pop\"/>");
+    EXPECT_EQ(record.SetParmValue(L"AUTHSECRET", L"s"), 0);
+    EXPECT_EQ(record.GetParmLine(3), L"<parm name=\"AUTHSECRET\" value=\"s\"/>");
+    EXPECT_EQ(record.GetParmLineCount(), 4);
+}
+
+class AccountRepair : public Discovery {};
+
+TEST_F(AccountRepair, AppliesTheLinesToTheAccountItAddresses) {
+    handset::AddAccount(L"Other", {{L"INSERVER", L"untouched"}});
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    ASSERT_GE(EnumerateAccounts(session, table), 0);
+    AccountRecord* work = table.FindAccountByName(L"Work");
+    ASSERT_NE(work, nullptr);
+    work->AddParmLine(L"<parm name=\"INSERVER\" value=\"pop.example\"/>");
+    work->AddParmLine(L"<parm name=\"AUTHSECRET\" value=\"\"/>");
+    work->SetParmValue(L"AUTHSECRET", L"p&ss<\"word\">");
+
+    EXPECT_EQ(work->Repair(), 0);
+    auto stores = handset::ListStores();
+    ASSERT_EQ(stores.size(), 2u);
+    EXPECT_EQ(stores[0].settings, (handset::Settings{{L"INSERVER", L"untouched"}}));
+    EXPECT_EQ(stores[1].settings, (handset::Settings{{L"AUTHSECRET", L"p&ss<\"word\">"},
+                                                     {L"INSERVER", L"pop.example"}}));
+}
+
+TEST_F(AccountRepair, ReportsARefusedDocumentAndKeepsTheLines) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    ASSERT_GE(EnumerateAccounts(session, table), 0);
+    AccountRecord* work = table.At(0);
+    work->AddParmLine(L"<parm name=\"INSERVER\" value=\"pop.example\"/>");
+
+    handset::SetRefusesDocuments(true);
+    EXPECT_EQ(work->Repair(), -1);
+    handset::SetRefusesDocuments(false);
+
+    // A parm that the account's configuration does not define spoils the whole document...
+    work->AddParmLine(L"<parm name=\"NOSUCHPARM\" value=\"x\"/>");
+    EXPECT_EQ(work->Repair(), -1);
+    EXPECT_EQ(handset::ListStores()[0].settings, (handset::Settings{{L"INSERVER", L"broken"}}));
+    EXPECT_EQ(work->GetParmLineCount(), 2);
+    EXPECT_EQ(work->GetParmLine(0), L"<parm name=\"INSERVER\" value=\"pop.example\"/>");
+}
+
+TEST_F(AccountRepair, ARefusedRepairCanBeSentAgainOnceMended) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    ASSERT_GE(EnumerateAccounts(session, table), 0);
+    AccountRecord* work = table.At(0);
+    // ...and so does a hand-made line that is not XML.
+    work->AddParmLine(L"<parm name=\"INSERVER\" value=\"pop.example");
+    EXPECT_EQ(work->Repair(), -1);
+    EXPECT_EQ(work->SetParmValue(L"INSERVER", L"pop.example"), 0);
+    EXPECT_EQ(work->Repair(), 0);
+    EXPECT_EQ(handset::ListStores()[0].settings,
+              (handset::Settings{{L"INSERVER", L"pop.example"}}));
+}
+
+TEST_F(AccountRepair, ARecordWithoutAStoreSubmitsNothing) {
+    handset::SetRefusesDocuments(true);
+    AccountRecord neverInitialised;
+    neverInitialised.AddParmLine(L"<parm name=\"INSERVER\" value=\"x\"/>");
+    // Were anything submitted, the refusing configuration manager would make this -1.
+    EXPECT_EQ(neverInitialised.Repair(), 0);
+    EXPECT_EQ(neverInitialised.GetGuidText(), L"");
+}
+
+TEST(GuidText, IsBracedUpperCaseAndZeroFilled) {
+    testing_support::ScopedHandset handsetState;
+    const GUID guid = {0x1A, 0x2, 0xBC, {0x0, 0x1, 0xAB, 0xCD, 0xE, 0xF0, 0x9, 0x10}};
+    handset::AddStore(L"Work", guid);
+    IMAPISession* session = nullptr;
+    ASSERT_GE(MAPILogonEx(0, nullptr, nullptr, 0, &session), 0);
+    AccountTable table;
+    ASSERT_GE(EnumerateAccounts(session, table), 0);
+    ASSERT_EQ(table.accountCount(), 1);
+    EXPECT_EQ(table.At(0)->GetGuidText(), L"{0000001A-0002-00BC-0001-ABCD0EF00910}");
+    table.Clear();
+    session->Logoff(0, 0, 0);
+    session->Release();
+}
+
+class AccountList : public Discovery {
+protected:
+    void SetUp() override {
+        Discovery::SetUp();
+        // A real sorted combo box, as the main dialog's account list is.
+        list = CreateWindowExW(0, L"COMBOBOX", L"", CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL, 0, 0,
+                               100, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(list, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(list);
+        Discovery::TearDown();
+    }
+    HWND list = nullptr;
+};
+
+TEST_F(AccountList, ShowsTheNamesSortedAndSelectsTheFirstInThatOrder) {
+    handset::AddAccount(L"Zeta");
+    handset::AddAccount(L"Work");
+    handset::AddAccount(L"Alpha");
+    ASSERT_GE(EnumerateAccounts(session, table), 0);
+
+    EXPECT_EQ(table.FillAccountList(list), 0);
+    ASSERT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 3);
+    Names shown;
+    for (int index = 0; index < 3; ++index) {
+        wchar_t text[32] = {};
+        SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+        shown.push_back(text);
+        // Each entry carries the record of its own name, whatever place sorting gave it.
+        auto* record =
+            reinterpret_cast<AccountRecord*>(SendMessageW(list, CB_GETITEMDATA, index, 0));
+        EXPECT_EQ(record->GetName(), text);
+    }
+    EXPECT_EQ(shown, (Names{L"Alpha", L"Work", L"Zeta"}));
+    EXPECT_EQ(GetSelectedAccount(list), table.FindAccountByName(L"Alpha"));
+    SendMessageW(list, CB_SETCURSEL, 2, 0);
+    EXPECT_EQ(GetSelectedAccount(list), table.FindAccountByName(L"Zeta"));
+}
+
+TEST_F(AccountList, HasNoSelectedAccountWithoutAccounts) {
+    EXPECT_EQ(table.FillAccountList(list), CB_ERR);
+    EXPECT_EQ(GetSelectedAccount(list), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,246 @@
+// The batch mode of the real program: courierfix.exe installed in a folder of its own, run as
+// the shell runs it, on a handset of the test's own.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "handset/messaging/store_registry.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
+#include "tests/support/scoped_handset.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using testing_support::BinFolder;
+using testing_support::FileExists;
+using testing_support::ReadBytes;
+using testing_support::ReadTextLines;
+using testing_support::RunProcess;
+using testing_support::TextFileBytes;
+using testing_support::WriteBytes;
+using Lines = std::vector<std::wstring>;
+
+std::wstring Parm(const std::wstring& name, const std::wstring& value) {
+    return L"<parm name=\"" + name + L"\" value=\"" + value + L"\"/>";
+}
+
+handset::Settings SettingsOf(const std::wstring& displayName) {
+    for (const auto& store : handset::ListStores()) {
+        if (store.displayName == displayName) {
+            return store.settings;
+        }
+    }
+    ADD_FAILURE() << "no store named " << testing_support::Utf8(displayName);
+    return {};
+}
+
+class BatchRepair : public ::testing::Test {
+protected:
+    void SetUp() override {
+        exe = folder / L"courierfix.exe";
+        ASSERT_TRUE(CopyFileW((BinFolder() + L"courierfix.exe").c_str(), exe.c_str(), FALSE));
+    }
+
+    void WriteConfig(const Lines& lines) { WriteBytes(folder / L"config", TextFileBytes(lines)); }
+
+    // Runs the program with the argument text, as the shell passes it after the quoted path.
+    unsigned long Run(const std::wstring& arguments) {
+        auto result = RunProcess(L"\"" + exe + L"\" " + arguments, 60000);
+        EXPECT_TRUE(result.started);
+        EXPECT_FALSE(result.timedOut);
+        return result.exitCode;
+    }
+
+    Lines Log() { return ReadTextLines(folder / L"log.txt"); }
+
+    testing_support::ScopedHandset handsetState;
+    // A folder with blanks in its path, as "Program Files" has.
+    testing_support::TempFolder folder{L"\\Program Files\\Courier fix"};
+    std::wstring exe;
+};
+
+TEST_F(BatchRepair, WritesTheLogOfAListAndAllRunAndFailsWhenOneRepairFails) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    handset::AddAccount(L"Spare", {{L"INSERVER", L"spare-in"}});
+    WriteConfig({L"[Work]", Parm(L"INSERVER", L"pop.work.example"),
+                 Parm(L"OUTSERVER", L"smtp.work.example"), L"[Spare]",
+                 Parm(L"INSERVER", L"pop.spare.example"), Parm(L"NOSUCHPARM", L"x")});
+    std::string configBefore = ReadBytes(folder / L"config");
+
+    EXPECT_EQ(Run(L"--autorepair:Work;Home-- --autorepairall"), 1u);
+
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepair:Work;Home-- --autorepairall]",
+                            L"Auto repair: [--autorepair:Work;Home]", L"repairing [Work]: OK.",
+                            L"repairing [Home]: account not found.", L"Auto repair All",
+                            L"repairing [Work]: OK.", L"repairing [Spare]: FAILED.", L"Done"}));
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.work.example"},
+                                                      {L"OUTSERVER", L"smtp.work.example"}}));
+    // The refused document changed nothing, and a batch run never writes config.
+    EXPECT_EQ(SettingsOf(L"Spare"), (handset::Settings{{L"INSERVER", L"spare-in"}}));
+    EXPECT_EQ(ReadBytes(folder / L"config"), configBefore);
+}
+
+TEST_F(BatchRepair, ExitsWithZeroWhenEveryRepairSucceededOrNoneWasAsked) {
+    handset::AddAccount(L"Home");
+    WriteConfig({L"[Home]", Parm(L"INSERVER", L"pop.home.example")});
+
+    EXPECT_EQ(Run(L"--autorepairall"), 0u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
+                            L"repairing [Home]: OK.", L"Done"}));
+
+    EXPECT_EQ(Run(L"--autorepair:Home--"), 0u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepair:Home--]",
+                            L"Auto repair: [--autorepair:Home]", L"repairing [Home]: OK."}));
+
+    // A blank is a command line too: no dialog, no repair.
+    EXPECT_EQ(Run(L" "), 0u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [ ]"}));
+
+    EXPECT_EQ(Run(L"--AUTOREPAIRALL"), 0u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--AUTOREPAIRALL]"}));
+}
+
+TEST_F(BatchRepair, NamesAreMatchedExactly) {
+    handset::AddAccount(L"Work");
+    WriteConfig({L"[Work]", Parm(L"INSERVER", L"in")});
+
+    EXPECT_EQ(Run(L"--autorepair:work;Work ;;Work--"), 1u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepair:work;Work ;;Work--]",
+                            L"Auto repair: [--autorepair:work;Work ;;Work]",
+                            L"repairing [work]: account not found.",
+                            L"repairing [Work ]: account not found.",
+                            L"repairing []: account not found.", L"repairing [Work]: OK."}));
+}
+
+TEST_F(BatchRepair, KeepsNamesOutsideAsciiAndTheBasicPlaneIntact) {
+    const std::wstring name = L"Poštovní účet 郵便 \U0001F4E7";
+    handset::AddAccount(name, {{L"OUTSERVER", L"old"}});
+    WriteConfig({L"[" + name + L"]", Parm(L"OUTSERVER", L"smtp.example")});
+
+    EXPECT_EQ(Run(L"--autorepairall"), 0u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
+                            L"repairing [" + name + L"]: OK.", L"Done"}));
+    EXPECT_EQ(SettingsOf(name), (handset::Settings{{L"OUTSERVER", L"smtp.example"}}));
+}
+
+TEST_F(BatchRepair, WithoutASessionEveryNameIsNotFound) {
+    handset::AddAccount(L"Work");
+    handset::SetLogonFails(true);
+    WriteConfig({L"[Work]", Parm(L"INSERVER", L"in")});
+
+    EXPECT_EQ(Run(L"--autorepair:Work-- --autorepairall"), 1u);
+    EXPECT_EQ(Log(),
+              (Lines{L"Command line: [--autorepair:Work-- --autorepairall]",
+                     L"Auto repair: [--autorepair:Work]", L"repairing [Work]: account not found.",
+                     L"Auto repair All", L"repairing [Work]: account not found.", L"Done"}));
+}
+
+TEST_F(BatchRepair, AConfigThatCannotBeOpenedRepairsNothing) {
+    handset::AddAccount(L"Work");
+    ASSERT_TRUE(CreateDirectoryW((folder / L"config").c_str(), nullptr));
+
+    EXPECT_EQ(Run(L"--autorepairall"), 0u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All", L"Done"}));
+}
+
+TEST_F(BatchRepair, RepairsEveryAccountOfAHandsetWithMoreThanTwenty) {
+    Lines config;
+    for (int index = 1; index <= 25; ++index) {
+        std::wstring name = L"Account " + std::to_wstring(index);
+        handset::AddAccount(name);
+        config.push_back(L"[" + name + L"]");
+        config.push_back(Parm(L"INSERVER", L"pop" + std::to_wstring(index) + L".example"));
+    }
+    WriteConfig(config);
+
+    EXPECT_EQ(Run(L"--autorepairall"), 0u);
+    Lines log = Log();
+    ASSERT_EQ(log.size(), 28u);
+    EXPECT_EQ(log[26], L"repairing [Account 25]: OK.");
+    EXPECT_EQ(SettingsOf(L"Account 25"), (handset::Settings{{L"INSERVER", L"pop25.example"}}));
+    EXPECT_EQ(SettingsOf(L"Account 21"), (handset::Settings{{L"INSERVER", L"pop21.example"}}));
+}
+
+TEST_F(BatchRepair, TakesHandMadeConfigFilesAsTheyComeAndNeverChangesThem) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    handset::AddAccount(L"Home");
+    Lines config = {L"stray text before any section",          L"",      L"[Work] old",
+                    Parm(L"INSERVER", L"from-the-old-header"), L"[Work", L"[Work]"};
+    // Twelve body lines: only the first ten fit the account. The two after them would be refused
+    // by the configuration manager, so a successful repair shows that they were left out.
+    for (int index = 0; index < 10; ++index) {
+        config.push_back(Parm(L"INSERVER", L"pop" + std::to_wstring(index) + L".example"));
+    }
+    config.push_back(Parm(L"NOSUCHPARM", L"11"));
+    config.push_back(Parm(L"NOSUCHPARM", L"12"));
+    config.push_back(L"[Home]");
+    config.push_back(L"[Work]");
+    config.push_back(L"[]");
+    WriteConfig(config);
+    // And bytes that are no UTF-8 at all, a lone carriage return and no final line feed.
+    std::string bytes = ReadBytes(folder / L"config") + "\xff\xfe\x80junk\r[Ho\xc3me]";
+    WriteBytes(folder / L"config", bytes);
+
+    EXPECT_EQ(Run(L"--autorepairall"), 1u);
+    EXPECT_EQ(Log(),
+              (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
+                     L"repairing [Work]: OK.", L"repairing [Work]: OK.", L"repairing [Home]: OK.",
+                     L"repairing [Work]: OK.", L"repairing []: account not found.", L"Done"}));
+    // The last of the ten lines of the first exact section wins in the handset.
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop9.example"}}));
+    EXPECT_EQ(ReadBytes(folder / L"config"), bytes);
+}
+
+TEST_F(BatchRepair, SurvivesAnyCommandLine) {
+    handset::AddAccount(L"Work");
+    WriteConfig({L"[Work]", Parm(L"INSERVER", L"in")});
+    std::string configBefore = ReadBytes(folder / L"config");
+
+    const std::wstring longName(5000, L'x');
+    const std::wstring commandLines[] = {
+        L"--autorepair:" + longName + L"--",
+        L"--autorepair:;;;;;;;;;;;;;;;;;;;;;;;;;;;;--",
+        L"\"--autorepair:Work\" --autorepairall \"",
+        L"--autorepair:\U0001F4E7\xD800;Work--",
+        L"%s%s%s%n --autorepair:%s--",
+        L"--autorepair:--autorepair:--autorepairall--autorepair:",
+        L"-- -- -- --autorepair",
+    };
+    for (const auto& arguments : commandLines) {
+        unsigned long exitCode = Run(arguments);
+        EXPECT_TRUE(exitCode == 0 || exitCode == 1) << exitCode;
+        Lines log = Log();
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log[0].rfind(L"Command line: [", 0), 0u);
+    }
+    EXPECT_EQ(ReadBytes(folder / L"config"), configBefore);
+}
+
+TEST_F(BatchRepair, RunsFromTheStartupShortcutAfterASoftReset) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"lost"}, {L"AUTHSECRET", L"lost"}});
+    handset::AddAccount(L"Home", {{L"INSERVER", L"lost"}});
+    WriteConfig({L"[Work]", Parm(L"INSERVER", L"pop.work.example"),
+                 Parm(L"AUTHSECRET", L"p&amp;ss&lt;1&gt;"), L"[Home]",
+                 Parm(L"INSERVER", L"pop.home.example")});
+
+    testing_support::TempFolder startup{L"\\StartUp"};
+    auto previousStartup = handset::StartupFolder();
+    ASSERT_TRUE(handset::SetStartupFolder(startup.Path().substr(0, startup.Path().size() - 1)));
+    std::wstring command = L"\"" + exe + L"\" --autorepairall";
+    WriteBytes(startup / L"autorepair.lnk",
+               TextFileBytes({std::to_wstring(command.size()) + L"#" + command}));
+
+    auto reset = RunProcess(L"\"" + BinFolder() + L"handset.exe\" softreset", 120000);
+    if (previousStartup) {
+        handset::SetStartupFolder(*previousStartup);
+    }
+    EXPECT_EQ(reset.exitCode, 0u) << reset.output;
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
+                            L"repairing [Work]: OK.", L"repairing [Home]: OK.", L"Done"}));
+    EXPECT_EQ(SettingsOf(L"Work"),
+              (handset::Settings{{L"AUTHSECRET", L"p&ss<1>"}, {L"INSERVER", L"pop.work.example"}}));
+    EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"INSERVER", L"pop.home.example"}}));
+}
+
+} // namespace
