@@ -2,13 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/startup.h"
-
-namespace {
-
-// The main dialog comes with the user interface; until then the interactive mode shows nothing.
-void RunMainDialog() {}
-
-} // namespace
+#include "ui/main_dialog.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The C runtime trims the blanks in front of the argument text it passes here; the program

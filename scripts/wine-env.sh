@@ -13,6 +13,9 @@ wine_prefix() {
   if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     mkdir -p "$WINEPREFIX"
     timeout 300 "$WINE" wineboot --init >/dev/null 2>&1
+    # A handset has no window manager: windows are placed where the program puts them, and
+    # hiding one does not wait for a manager that is not there.
+    timeout 60 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     timeout 120 "$WINESERVER" --wait
   fi
 }

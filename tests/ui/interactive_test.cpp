@@ -1,0 +1,146 @@
+// The real program in its interactive mode, started with an empty command line and driven from
+// this process through window messages, as another program on the handset could.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "handset/messaging/store_registry.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
+#include "tests/support/scoped_handset.h"
+#include "tests/support/temp_folder.h"
+#include "ui/resource.h"
+
+namespace {
+
+using testing_support::ReadTextLines;
+using testing_support::TextFileBytes;
+using testing_support::WriteBytes;
+using Lines = std::vector<std::wstring>;
+
+std::wstring Parm(const std::wstring& name, const std::wstring& value) {
+    return L"<parm name=\"" + name + L"\" value=\"" + value + L"\"/>";
+}
+
+std::wstring Text(HWND window) {
+    wchar_t text[256] = {};
+    SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+struct FoundWindow {
+    DWORD processId;
+    HWND window;
+};
+
+// The main dialog of the given process, once it is up.
+HWND WaitForMainDialog(DWORD processId) {
+    for (int attempt = 0; attempt < 300; ++attempt) {
+        FoundWindow found{processId, nullptr};
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* wanted = reinterpret_cast<FoundWindow*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                wchar_t title[64] = {};
+                GetWindowTextW(window, title, 64);
+                if (owner == wanted->processId && std::wstring(title) == L"Courierfix" &&
+                    IsWindowVisible(window) && GetDlgItem(window, IDC_ACCOUNT_LIST) != nullptr) {
+                    wanted->window = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        if (found.window != nullptr) {
+            return found.window;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+TEST(InteractiveProgram, RepairsTheChosenAccountAndQuits) {
+    testing_support::ScopedHandset handsetState;
+    testing_support::TempFolder folder{L"\\Program Files\\Courierfix"};
+    const std::wstring exe = folder / L"courierfix.exe";
+    ASSERT_TRUE(
+        CopyFileW((testing_support::BinFolder() + L"courierfix.exe").c_str(), exe.c_str(), FALSE));
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    handset::AddAccount(L"Home", {{L"INSERVER", L"untouched"}});
+    WriteBytes(folder / L"config", TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.saved")}));
+    WriteBytes(folder / L"log.txt", "an old log\r\n");
+
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    HWND dialog = WaitForMainDialog(process.dwProcessId);
+    if (dialog == nullptr) {
+        TerminateProcess(process.hProcess, 1);
+    }
+    ASSERT_NE(dialog, nullptr);
+
+    HWND list = GetDlgItem(dialog, IDC_ACCOUNT_LIST);
+    ASSERT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 2);
+    wchar_t name[64] = {};
+    SendMessageW(list, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(name));
+    EXPECT_STREQ(name, L"Work");
+
+    // Choose Work, as a tap on the list does.
+    SendMessageW(list, CB_SETCURSEL, 1, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ACCOUNT_LIST, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(list));
+    HWND tabs = GetDlgItem(dialog, IDC_SETTINGS_TABS);
+    HWND page = FindWindowExW(tabs, nullptr, L"#32770", nullptr);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Text(GetDlgItem(page, IDC_IN_SERVER)), L"pop.saved");
+    SendMessageW(GetDlgItem(page, IDC_OUT_SERVER), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(L"smtp.work"));
+
+    // Over to the other tab and back: the typed value is kept.
+    SendMessageW(tabs, TCM_SETCURFOCUS, 1, 0);
+    page = FindWindowExW(tabs, nullptr, L"#32770", nullptr);
+    ASSERT_NE(GetDlgItem(page, IDC_SMTP_USERNAME), nullptr);
+    SendMessageW(GetDlgItem(page, IDC_SMTP_USERNAME), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(L"me@work"));
+    SendMessageW(tabs, TCM_SETCURFOCUS, 0, 0);
+    page = FindWindowExW(tabs, nullptr, L"#32770", nullptr);
+    EXPECT_EQ(Text(GetDlgItem(page, IDC_OUT_SERVER)), L"smtp.work");
+
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_REPAIR, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_REPAIR)));
+    HWND result = GetDlgItem(dialog, IDC_RESULT_LINE);
+    EXPECT_TRUE(IsWindowVisible(result));
+    EXPECT_EQ(Text(result), L"Account successfully repaired");
+    HWND trace = GetDlgItem(dialog, IDC_TRACE_LIST);
+    EXPECT_EQ(SendMessageW(trace, LB_GETCOUNT, 0, 0), 2);
+
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD exitCode = 99;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(exitCode, 0u);
+
+    EXPECT_EQ(ReadTextLines(folder / L"log.txt"), (Lines{L"Command line: []"}));
+    EXPECT_EQ(ReadTextLines(folder / L"config"),
+              (Lines{L"[Work]", Parm(L"INSERVER", L"pop.saved"), Parm(L"OUTSERVER", L"smtp.work"),
+                     Parm(L"AUTHSECRET", L""), Parm(L"SMTPALTAUTHNAME", L"me@work"),
+                     Parm(L"SMTPALTPASSWORD", L""), Parm(L"SMTPALTDOMAIN", L"")}));
+    auto stores = handset::ListStores();
+    ASSERT_EQ(stores.size(), 2u);
+    EXPECT_EQ(stores[0].settings, (handset::Settings{{L"AUTHSECRET", L""},
+                                                     {L"INSERVER", L"pop.saved"},
+                                                     {L"OUTSERVER", L"smtp.work"},
+                                                     {L"SMTPALTAUTHNAME", L"me@work"},
+                                                     {L"SMTPALTDOMAIN", L""},
+                                                     {L"SMTPALTPASSWORD", L""}}));
+    EXPECT_EQ(stores[1].settings, (handset::Settings{{L"INSERVER", L"untouched"}}));
+}
+
+} // namespace

@@ -1,0 +1,459 @@
+// The main dialog, created from its template with its own procedure and driven with the messages
+// a user's taps send, on a handset of the test's own.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <aygshell.h>
+
+#include "accounts/account_discovery.h"
+#include "accounts/account_table.h"
+#include "app/program_folder.h"
+#include "autostart/startup_shortcut.h"
+#include "handset/messaging/store_registry.h"
+#include "store/config_file.h"
+#include "tests/support/files.h"
+#include "tests/support/scoped_handset.h"
+#include "tests/support/temp_folder.h"
+#include "tests/ui/shown_dialogs.h"
+#include "ui/dialog_template.h"
+#include "ui/main_dialog.h"
+#include "ui/repair_command.h"
+#include "ui/resource.h"
+
+namespace {
+
+using testing_support::FileExists;
+using testing_support::ReadBytes;
+using testing_support::ReadTextLines;
+using testing_support::TextFileBytes;
+using testing_support::WriteBytes;
+using ui_testing::TextOf;
+using Lines = std::vector<std::wstring>;
+
+std::wstring Parm(const std::wstring& name, const std::wstring& value) {
+    return L"<parm name=\"" + name + L"\" value=\"" + value + L"\"/>";
+}
+
+Lines LinesOf(const AccountRecord* account) {
+    Lines lines;
+    for (int index = 0; index < account->GetParmLineCount(); ++index) {
+        lines.push_back(account->GetParmLine(index));
+    }
+    return lines;
+}
+
+class MainDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        instanceHandle = GetModuleHandleW(nullptr);
+        config = GetConfigFilePath();
+        DeleteFileW(config.c_str());
+        previousStartup = handset::StartupFolder();
+        ASSERT_TRUE(handset::SetStartupFolder(startupFolder));
+        ASSERT_GE(MAPILogonEx(0, nullptr, nullptr, 0, &session), 0);
+    }
+
+    void TearDown() override {
+        if (dialog != nullptr) {
+            DestroyWindow(dialog);
+        }
+        accountTable.Clear();
+        session->Logoff(0, 0, 0);
+        session->Release();
+        DeleteFileW(config.c_str());
+        if (previousStartup) {
+            handset::SetStartupFolder(*previousStartup);
+        }
+    }
+
+    // Discovers the handset's accounts, gives each the lines given for it, and opens the dialog.
+    void Open(const std::vector<std::pair<std::wstring, Lines>>& linesByAccount = {}) {
+        ASSERT_GE(EnumerateAccounts(session, accountTable), 0);
+        for (const auto& [name, lines] : linesByAccount) {
+            for (const auto& line : lines) {
+                accountTable.FindAccountByName(name)->AddParmLine(line);
+            }
+        }
+        dialog = CreateDialogIndirectParamW(instanceHandle, LoadDialogTemplate(IDD_MAIN), nullptr,
+                                            MainDialogProc, 0);
+        ASSERT_NE(dialog, nullptr);
+        ShowWindow(dialog, SW_SHOW);
+    }
+
+    HWND Item(int id) const { return GetDlgItem(dialog, id); }
+    HWND Page() const { return GetMainDialogState(dialog)->currentPage; }
+    std::wstring Field(int id) const { return TextOf(GetDlgItem(Page(), id)); }
+    void Type(int id, const std::wstring& text) const { SetDlgItemTextW(Page(), id, text.c_str()); }
+    void Command(int id, int notification = 0) const {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, notification), 0);
+    }
+    void ChooseAccount(int index) const {
+        SendMessageW(Item(IDC_ACCOUNT_LIST), CB_SETCURSEL, index, 0);
+        Command(IDC_ACCOUNT_LIST, CBN_SELENDOK);
+    }
+    // As a tap on a tab does: the dialog hears of the change before and after it.
+    void ChooseTab(int index) const {
+        SendMessageW(Item(IDC_SETTINGS_TABS), TCM_SETCURFOCUS, index, 0);
+    }
+    AccountRecord* Selected() const { return GetSelectedAccount(Item(IDC_ACCOUNT_LIST)); }
+    Lines AccountList() const {
+        Lines names;
+        HWND list = Item(IDC_ACCOUNT_LIST);
+        for (LRESULT index = 0; index < SendMessageW(list, CB_GETCOUNT, 0, 0); ++index) {
+            wchar_t text[256] = {};
+            SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+            names.push_back(text);
+        }
+        return names;
+    }
+    Lines TraceList() const {
+        Lines lines;
+        HWND list = Item(IDC_TRACE_LIST);
+        for (LRESULT index = 0; index < SendMessageW(list, LB_GETCOUNT, 0, 0); ++index) {
+            wchar_t text[256] = {};
+            SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+            lines.push_back(text);
+        }
+        return lines;
+    }
+    bool ResultShown() const { return IsWindowVisible(Item(IDC_RESULT_LINE)) != FALSE; }
+    std::wstring ResultLine() const { return TextOf(Item(IDC_RESULT_LINE)); }
+    bool AutoRepairChecked() const {
+        HMENU menu = reinterpret_cast<HMENU>(
+            SendMessageW(SHFindMenuBar(dialog), SHCMBM_GETSUBMENU, 0, IDM_OPTIONS));
+        return (GetMenuState(menu, IDM_AUTO_REPAIR, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    }
+
+    testing_support::ScopedHandset handsetState;
+    testing_support::TempFolder startup{L"\\StartUp"};
+    std::wstring startupFolder = startup.Path().substr(0, startup.Path().size() - 1);
+    std::optional<std::wstring> previousStartup;
+    std::wstring config;
+    IMAPISession* session = nullptr;
+    HWND dialog = nullptr;
+};
+
+TEST_F(MainDialog, ListsTheAccountsSortedAndOpensOnTheFirst) {
+    handset::AddAccount(L"Work");
+    handset::AddAccount(L"Alpha");
+    handset::AddAccount(L"Home");
+    Open({{L"Alpha", {Parm(L"INSERVER", L"pop.alpha"), Parm(L"AUTHSECRET", L"a&amp;b")}},
+          {L"Work", {Parm(L"INSERVER", L"pop.work")}}});
+
+    EXPECT_EQ(AccountList(), (Lines{L"Alpha", L"Home", L"Work"}));
+    EXPECT_EQ(Selected(), accountTable.FindAccountByName(L"Alpha"));
+    EXPECT_FALSE(ResultShown());
+    EXPECT_EQ(SendMessageW(Item(IDC_SETTINGS_TABS), TCM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(Item(IDC_SETTINGS_TABS), TCM_GETCURSEL, 0, 0), 0);
+    // The server page, inside the tab control, with the account's values, decoded.
+    ASSERT_NE(Page(), nullptr);
+    EXPECT_EQ(GetParent(Page()), Item(IDC_SETTINGS_TABS));
+    EXPECT_TRUE(IsWindowVisible(Page()));
+    EXPECT_EQ(Field(IDC_IN_SERVER), L"pop.alpha");
+    EXPECT_EQ(Field(IDC_OUT_SERVER), L"");
+    EXPECT_EQ(Field(IDC_PASSWORD), L"a&b");
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_REPAIR)));
+    // The next-account button comes first in keyboard order.
+    EXPECT_EQ(GetWindow(dialog, GW_CHILD), Item(IDC_NEXT_ACCOUNT));
+}
+
+TEST_F(MainDialog, NextAccountWrapsAroundAndRebuildsThePage) {
+    handset::AddAccount(L"B");
+    handset::AddAccount(L"A");
+    Open({{L"A", {Parm(L"INSERVER", L"a")}}, {L"B", {Parm(L"INSERVER", L"b")}}});
+
+    Command(IDC_NEXT_ACCOUNT);
+    EXPECT_EQ(Selected()->GetName(), L"B");
+    EXPECT_EQ(Field(IDC_IN_SERVER), L"b");
+    Command(IDC_NEXT_ACCOUNT);
+    EXPECT_EQ(Selected()->GetName(), L"A");
+    EXPECT_EQ(Field(IDC_IN_SERVER), L"a");
+}
+
+TEST_F(MainDialog, WithOneAccountNextReselectsItAndDropsWhatWasTyped) {
+    handset::AddAccount(L"Only");
+    Open({{L"Only", {Parm(L"INSERVER", L"kept")}}});
+    Type(IDC_IN_SERVER, L"typed");
+    HWND before = Page();
+
+    Command(IDC_NEXT_ACCOUNT);
+    EXPECT_EQ(Selected()->GetName(), L"Only");
+    EXPECT_NE(Page(), before);
+    EXPECT_FALSE(IsWindow(before));
+    EXPECT_EQ(Field(IDC_IN_SERVER), L"kept");
+}
+
+TEST_F(MainDialog, ChangingTheAccountDiscardsWhatWasTyped) {
+    handset::AddAccount(L"Alpha");
+    handset::AddAccount(L"Beta");
+    Open({{L"Alpha", {Parm(L"OUTSERVER", L"smtp.alpha")}}});
+
+    Type(IDC_OUT_SERVER, L"typed but not kept");
+    ChooseAccount(1);
+    EXPECT_EQ(Field(IDC_OUT_SERVER), L"");
+    ChooseAccount(0);
+    EXPECT_EQ(Field(IDC_OUT_SERVER), L"smtp.alpha");
+    EXPECT_EQ(LinesOf(accountTable.FindAccountByName(L"Alpha")),
+              (Lines{Parm(L"OUTSERVER", L"smtp.alpha")}));
+}
+
+TEST_F(MainDialog, AKeyThatMovesTheClosedListChangesTheAccountToo) {
+    handset::AddAccount(L"Alpha");
+    handset::AddAccount(L"Beta");
+    Open({{L"Beta", {Parm(L"INSERVER", L"pop.beta")}}});
+
+    SendMessageW(Item(IDC_ACCOUNT_LIST), CB_SETCURSEL, 1, 0);
+    Command(IDC_ACCOUNT_LIST, CBN_SELCHANGE);
+    EXPECT_EQ(Field(IDC_IN_SERVER), L"pop.beta");
+}
+
+TEST_F(MainDialog, ChangingTheTabKeepsWhatWasTypedInTheAccountOnly) {
+    handset::AddAccount(L"Work");
+    Open({{L"Work", {Parm(L"OUTSERVER", L"old")}}});
+
+    Type(IDC_IN_SERVER, L"in1");
+    Type(IDC_OUT_SERVER, L"new");
+    ChooseTab(1);
+    ASSERT_EQ(SendMessageW(Item(IDC_SETTINGS_TABS), TCM_GETCURSEL, 0, 0), 1);
+    EXPECT_NE(GetDlgItem(Page(), IDC_SMTP_DOMAIN), nullptr);
+    // The existing line got its new value in place; the others were added in field order.
+    EXPECT_EQ(LinesOf(Selected()), (Lines{Parm(L"OUTSERVER", L"new"), Parm(L"INSERVER", L"in1"),
+                                          Parm(L"AUTHSECRET", L"")}));
+
+    Type(IDC_SMTP_USERNAME, L"me");
+    ChooseTab(0);
+    EXPECT_EQ(Field(IDC_IN_SERVER), L"in1");
+    EXPECT_EQ(Field(IDC_OUT_SERVER), L"new");
+    EXPECT_EQ(LinesOf(Selected()),
+              (Lines{Parm(L"OUTSERVER", L"new"), Parm(L"INSERVER", L"in1"),
+                     Parm(L"AUTHSECRET", L""), Parm(L"SMTPALTAUTHNAME", L"me"),
+                     Parm(L"SMTPALTPASSWORD", L""), Parm(L"SMTPALTDOMAIN", L"")}));
+    // Nothing reaches config before a repair.
+    EXPECT_FALSE(FileExists(config));
+}
+
+TEST_F(MainDialog, CollectsTheFirst99CharactersAndDropsWhatDoesNotFit) {
+    handset::AddAccount(L"Full");
+    Lines ten;
+    for (int index = 0; index < 9; ++index) {
+        ten.push_back(Parm(L"OTHER" + std::to_wstring(index), L"x"));
+    }
+    ten.push_back(Parm(L"SMTPALTAUTHNAME", L"old"));
+    Open({{L"Full", ten}});
+
+    ChooseTab(1);
+    Type(IDC_SMTP_USERNAME, std::wstring(120, L'u'));
+    Type(IDC_SMTP_DOMAIN, L"lost");
+    ChooseTab(0);
+    AccountRecord* account = Selected();
+    EXPECT_EQ(account->GetParmLineCount(), 10);
+    EXPECT_EQ(account->GetParmLine(9), Parm(L"SMTPALTAUTHNAME", std::wstring(99, L'u')));
+    std::wstring value;
+    EXPECT_EQ(account->GetParmValue(L"SMTPALTDOMAIN", value), -1);
+}
+
+TEST_F(MainDialog, RepairAppliesSavesAndReports) {
+    handset::AddAccount(L"Other");
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    WriteBytes(config, TextFileBytes({L"[Work]", Parm(L"INSERVER", L"stale"), L"[Other]",
+                                      Parm(L"INSERVER", L"o")}));
+    Open({{L"Work", {Parm(L"INSERVER", L"pop.work"), Parm(L"OUTSERVER", L"smtp.work")}}});
+    ChooseAccount(1);
+    Type(IDC_PASSWORD, L"p&ss<\"1\">");
+
+    Command(IDC_REPAIR);
+    EXPECT_EQ(TraceList(), (Lines{L"Repairing config...", L"DMProcessConfigXML Succeeded"}));
+    EXPECT_TRUE(ResultShown());
+    EXPECT_EQ(ResultLine(), L"Account successfully repaired");
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    const Lines saved = {Parm(L"INSERVER", L"pop.work"), Parm(L"OUTSERVER", L"smtp.work"),
+                         Parm(L"AUTHSECRET", L"p&amp;ss&lt;&quot;1&quot;&gt;")};
+    Lines expected = {L"[Other]", Parm(L"INSERVER", L"o"), L"[Work]"};
+    expected.insert(expected.end(), saved.begin(), saved.end());
+    EXPECT_EQ(ReadTextLines(config), expected);
+    EXPECT_EQ(handset::ListStores()[1].settings, (handset::Settings{{L"AUTHSECRET", L"p&ss<\"1\">"},
+                                                                    {L"INSERVER", L"pop.work"},
+                                                                    {L"OUTSERVER", L"smtp.work"}}));
+
+    // Once more, from the menu: the same again, and config as the first repair left it.
+    std::string once = ReadBytes(config);
+    Command(IDM_REPAIR);
+    EXPECT_EQ(TraceList(), (Lines{L"Repairing config...", L"DMProcessConfigXML Succeeded",
+                                  L"Repairing config...", L"DMProcessConfigXML Succeeded"}));
+    EXPECT_EQ(ReadBytes(config), once);
+}
+
+TEST_F(MainDialog, ARefusedRepairSavesNothing) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    WriteBytes(config, TextFileBytes({L"[Work]", Parm(L"INSERVER", L"saved")}));
+    std::string before = ReadBytes(config);
+    Open({{L"Work", {Parm(L"INSERVER", L"saved")}}});
+    handset::SetRefusesDocuments(true);
+    Type(IDC_IN_SERVER, L"typed");
+
+    Command(IDC_REPAIR);
+    EXPECT_EQ(TraceList(), (Lines{L"Repairing config...", L"DMProcessConfigXML Failed"}));
+    EXPECT_EQ(ResultLine(), L"Repair failed");
+    EXPECT_TRUE(ResultShown());
+    EXPECT_EQ(ReadBytes(config), before);
+    // The typed value stays in the account, to be sent again.
+    const Lines collected = {Parm(L"INSERVER", L"typed"), Parm(L"OUTSERVER", L""),
+                             Parm(L"AUTHSECRET", L"")};
+    EXPECT_EQ(LinesOf(Selected()), collected);
+    handset::SetRefusesDocuments(false);
+    Command(IDC_REPAIR);
+    EXPECT_EQ(ResultLine(), L"Account successfully repaired");
+    Lines saved = {L"[Work]"};
+    saved.insert(saved.end(), collected.begin(), collected.end());
+    EXPECT_EQ(ReadTextLines(config), saved);
+}
+
+TEST_F(MainDialog, SaysSoWhenTheSettingsCouldNotBeSaved) {
+    handset::AddAccount(L"Work");
+    // A folder where config should be: the file cannot be read, so it is not rewritten.
+    ASSERT_TRUE(CreateDirectoryW(config.c_str(), nullptr));
+    Open({{L"Work", {Parm(L"INSERVER", L"pop.work")}}});
+
+    Command(IDC_REPAIR);
+    RemoveDirectoryW(config.c_str());
+    EXPECT_EQ(TraceList(), (Lines{L"Repairing config...", L"DMProcessConfigXML Succeeded"}));
+    EXPECT_EQ(ResultLine(), L"Account repaired, but settings not saved");
+    EXPECT_EQ(
+        handset::ListStores()[0].settings,
+        (handset::Settings{{L"AUTHSECRET", L""}, {L"INSERVER", L"pop.work"}, {L"OUTSERVER", L""}}));
+}
+
+TEST_F(MainDialog, AnAccountWithoutSettingsIsRepairedButNotSaved) {
+    handset::AddAccount(L"Bare");
+    Open();
+    // The command collects the page first, which gives the account its lines; the repair step
+    // itself, on an account without any, applies the empty document and saves nothing.
+    RepairOutcome outcome = RepairSelectedAccount(dialog);
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_TRUE(outcome.saved);
+    EXPECT_FALSE(FileExists(config));
+}
+
+TEST_F(MainDialog, TheResultLineStaysOverATabChangeAndGoesWithTheAccount) {
+    handset::AddAccount(L"A");
+    handset::AddAccount(L"B");
+    Open();
+    Command(IDC_REPAIR);
+    ASSERT_TRUE(ResultShown());
+    ChooseTab(1);
+    EXPECT_TRUE(ResultShown());
+    ChooseAccount(1);
+    EXPECT_FALSE(ResultShown());
+    Command(IDC_REPAIR);
+    Command(IDC_NEXT_ACCOUNT);
+    EXPECT_FALSE(ResultShown());
+}
+
+TEST_F(MainDialog, TheAutoRepairSwitchWritesAndRemovesTheShortcut) {
+    handset::AddAccount(L"Work");
+    const std::wstring shortcut = startup / L"autorepair.lnk";
+    WriteBytes(shortcut, "present");
+    Open();
+    EXPECT_TRUE(AutoRepairChecked());
+
+    Command(IDM_AUTO_REPAIR);
+    EXPECT_FALSE(AutoRepairChecked());
+    EXPECT_FALSE(FileExists(shortcut));
+
+    Command(IDM_AUTO_REPAIR);
+    EXPECT_TRUE(AutoRepairChecked());
+    EXPECT_EQ(ReadTextLines(shortcut),
+              (Lines{StartupShortcutLine(GetProgramFilePath(), L" --autorepairall")}));
+    Command(IDM_AUTO_REPAIR);
+    EXPECT_FALSE(FileExists(shortcut));
+}
+
+TEST_F(MainDialog, TheCheckMarkNeverClaimsAShortcutThatIsNotThere) {
+    handset::AddAccount(L"Work");
+    Open();
+    EXPECT_FALSE(AutoRepairChecked());
+    // A Startup folder that does not exist: the shortcut cannot be written.
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\EXPLORER\\SHELL FOLDERS", L"Startup", REG_SZ,
+                    L"C:\\no such folder", sizeof(L"C:\\no such folder"));
+    Command(IDM_AUTO_REPAIR);
+    EXPECT_FALSE(AutoRepairChecked());
+}
+
+TEST_F(MainDialog, WithoutAnyAccountThereIsNoPageAndNoRepair) {
+    handset::AddStore(L"SMS", std::nullopt);
+    Open();
+    EXPECT_EQ(AccountList(), Lines{});
+    EXPECT_EQ(Page(), nullptr);
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_REPAIR)));
+    HMENU menu = reinterpret_cast<HMENU>(
+        SendMessageW(SHFindMenuBar(dialog), SHCMBM_GETSUBMENU, 0, IDM_OPTIONS));
+    EXPECT_TRUE(GetMenuState(menu, IDM_REPAIR, MF_BYCOMMAND) & MF_GRAYED);
+
+    Command(IDC_REPAIR);
+    Command(IDM_REPAIR);
+    Command(IDC_NEXT_ACCOUNT);
+    ChooseTab(1);
+    EXPECT_EQ(TraceList(), Lines{});
+    EXPECT_FALSE(ResultShown());
+    EXPECT_EQ(Page(), nullptr);
+    EXPECT_FALSE(FileExists(config));
+}
+
+TEST_F(MainDialog, ShowsTheMenuBarWithQuitAndOptions) {
+    handset::AddAccount(L"Work");
+    Open();
+    HWND bar = SHFindMenuBar(dialog);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar, menuBarWindow);
+    wchar_t text[32] = {};
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof(info);
+    info.dwMask = TBIF_TEXT;
+    info.pszText = text;
+    info.cchText = 32;
+    SendMessageW(bar, TB_GETBUTTONINFOW, IDM_OPTIONS, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(text, L"Options");
+    SendMessageW(bar, TB_GETBUTTONINFOW, IDM_QUIT, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(text, L"Quit");
+}
+
+// Runs the dialog as start-up does and, once it is up, posts it one command.
+INT_PTR RunAndSend(int command) {
+    static int pending;
+    pending = command;
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        PostMessageW(FindWindowW(L"#32770", L"Courierfix"), WM_COMMAND, pending, 0);
+    });
+    return DialogBoxIndirectParamW(instanceHandle, LoadDialogTemplate(IDD_MAIN), nullptr,
+                                   MainDialogProc, 0);
+}
+
+TEST_F(MainDialog, DoneAndQuitEndTheDialog) {
+    handset::AddAccount(L"Work");
+    ASSERT_GE(EnumerateAccounts(session, accountTable), 0);
+    EXPECT_EQ(RunAndSend(IDOK), IDOK);
+    EXPECT_EQ(RunAndSend(IDM_QUIT), IDM_QUIT);
+    EXPECT_EQ(menuBarWindow, nullptr);
+}
+
+TEST_F(MainDialog, AboutOpensItsOwnDialog) {
+    handset::AddAccount(L"Work");
+    Open();
+    static bool aboutSeen;
+    aboutSeen = false;
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        HWND about = FindWindowW(L"#32770", L"About Courierfix");
+        aboutSeen = about != nullptr && IsWindowVisible(about);
+        PostMessageW(about, WM_COMMAND, IDOK, 0);
+    });
+    Command(IDM_ABOUT);
+    EXPECT_TRUE(aboutSeen);
+    EXPECT_EQ(FindWindowW(L"#32770", L"About Courierfix"), nullptr);
+    EXPECT_TRUE(IsWindow(dialog));
+}
+
+} // namespace

@@ -1,0 +1,12 @@
+#include "ui/dialog_template.h"
+
+#include "app/program_folder.h"
+
+LPCDLGTEMPLATEW LoadDialogTemplate(int id) {
+    HRSRC resource = FindResourceW(instanceHandle, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));
+    if (resource == nullptr) {
+        return nullptr;
+    }
+    HGLOBAL loaded = LoadResource(instanceHandle, resource);
+    return loaded == nullptr ? nullptr : static_cast<LPCDLGTEMPLATEW>(LockResource(loaded));
+}

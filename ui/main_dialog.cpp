@@ -1,0 +1,221 @@
+#include "ui/main_dialog.h"
+
+#include <aygshell.h>
+#include <commctrl.h>
+
+#include <memory>
+
+#include "accounts/account_table.h"
+#include "app/program_folder.h"
+#include "autostart/startup_shortcut.h"
+#include "ui/about_dialog.h"
+#include "ui/dialog_template.h"
+#include "ui/menu_bar.h"
+#include "ui/repair_command.h"
+#include "ui/resource.h"
+#include "ui/settings_pages.h"
+
+HWND menuBarWindow = nullptr;
+
+namespace {
+
+HWND AccountList(HWND dialog) {
+    return GetDlgItem(dialog, IDC_ACCOUNT_LIST);
+}
+
+HMENU OptionsMenu(HWND dialog) {
+    return reinterpret_cast<HMENU>(
+        SendMessageW(SHFindMenuBar(dialog), SHCMBM_GETSUBMENU, 0, IDM_OPTIONS));
+}
+
+void HideResultLine(HWND dialog) {
+    ShowWindow(GetDlgItem(dialog, IDC_RESULT_LINE), SW_HIDE);
+}
+
+// Repair works on the selected account; without one it is offered nowhere.
+void UpdateRepairCommands(HWND dialog) {
+    const bool hasAccount = GetSelectedAccount(AccountList(dialog)) != nullptr;
+    EnableWindow(GetDlgItem(dialog, IDC_REPAIR), hasAccount);
+    if (HMENU menu = OptionsMenu(dialog)) {
+        EnableMenuItem(menu, IDM_REPAIR, MF_BYCOMMAND | (hasAccount ? MF_ENABLED : MF_GRAYED));
+    }
+}
+
+void InsertTab(HWND tabControl, int index, const wchar_t* caption) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.iImage = -1;
+    item.pszText = const_cast<wchar_t*>(caption);
+    SendMessageW(tabControl, TCM_INSERTITEMW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+void OnInitDialog(HWND dialog) {
+    SHINITDLGINFO dialogInfo{};
+    dialogInfo.dwMask = SHIDIM_FLAGS;
+    dialogInfo.hDlg = dialog;
+    dialogInfo.dwFlags = SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN;
+    SHInitDialog(&dialogInfo);
+
+    SHMENUBARINFO menuBarInfo{};
+    menuBarInfo.cbSize = sizeof(menuBarInfo);
+    menuBarInfo.hwndParent = dialog;
+    menuBarInfo.nToolBarId = IDR_MENUBAR;
+    menuBarInfo.hInstRes = instanceHandle;
+    SHCreateMenuBar(&menuBarInfo);
+    menuBarWindow = menuBarInfo.hwndMB;
+
+    // The resource calls the right soft key "Help"; its menu holds more than help.
+    TBBUTTONINFOW buttonInfo{};
+    buttonInfo.cbSize = sizeof(buttonInfo);
+    buttonInfo.dwMask = TBIF_TEXT;
+    buttonInfo.pszText = const_cast<wchar_t*>(L"Options");
+    SendMessageW(SHFindMenuBar(dialog), TB_SETBUTTONINFOW, IDM_OPTIONS,
+                 reinterpret_cast<LPARAM>(&buttonInfo));
+    DrawMenuBar(menuBarWindow);
+
+    SetMenuBarItemCheck(dialog, IDM_OPTIONS, IDM_AUTO_REPAIR, StartupShortcutExists());
+
+    // The dialog window owns its state from here until WM_DESTROY.
+    MainDialogState* state = std::make_unique<MainDialogState>().release();
+    SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    HWND tabControl = GetDlgItem(dialog, IDC_SETTINGS_TABS);
+    InsertTab(tabControl, 0, L"Server");
+    InsertTab(tabControl, 1, L"Stmp auth");
+    state->tabControl = tabControl;
+
+    // First in keyboard order.
+    SetWindowPos(GetDlgItem(dialog, IDC_NEXT_ACCOUNT), HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE);
+    accountTable.FillAccountList(AccountList(dialog));
+    HideResultLine(dialog);
+    ShowSettingsPage(dialog, IDC_SETTINGS_TABS);
+    UpdateRepairCommands(dialog);
+}
+
+// Another account: its page is built anew; what was typed and not collected is dropped.
+void OnAccountChanged(HWND dialog) {
+    HideResultLine(dialog);
+    ShowSettingsPage(dialog, IDC_SETTINGS_TABS);
+    UpdateRepairCommands(dialog);
+}
+
+void OnNextAccount(HWND dialog) {
+    HWND list = AccountList(dialog);
+    LRESULT next = SendMessageW(list, CB_GETCURSEL, 0, 0) + 1;
+    if (next >= SendMessageW(list, CB_GETCOUNT, 0, 0)) {
+        next = 0;
+    }
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(next), 0);
+    OnAccountChanged(dialog);
+}
+
+// The check mark, not the file, tells which way the switch goes; the mark changes only when the
+// shortcut really was written or removed.
+void OnToggleAutoRepair(HWND dialog) {
+    HMENU menu = OptionsMenu(dialog);
+    if (menu == nullptr) {
+        return;
+    }
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_STATE;
+    GetMenuItemInfoW(menu, IDM_AUTO_REPAIR, FALSE, &item);
+    if (item.fState & MFS_CHECKED) {
+        if (RemoveStartupShortcut() == 0) {
+            CheckMenuItem(menu, IDM_AUTO_REPAIR, MF_BYCOMMAND | MF_UNCHECKED);
+        }
+    } else if (CreateStartupShortcut(L" --autorepairall") == 0) {
+        CheckMenuItem(menu, IDM_AUTO_REPAIR, MF_BYCOMMAND | MF_CHECKED);
+    }
+}
+
+void OnAbout() {
+    if (LPCDLGTEMPLATEW aboutTemplate = LoadDialogTemplate(IDD_ABOUT)) {
+        DialogBoxIndirectParamW(instanceHandle, aboutTemplate, nullptr, AboutDialogProc, 0);
+    }
+}
+
+void OnCommand(HWND dialog, int command, int notification) {
+    switch (command) {
+    case IDOK:
+        EndDialog(dialog, IDOK);
+        break;
+    case IDC_ACCOUNT_LIST:
+        // A choice from the list ends with CBN_SELENDOK; a key that moves the selection of the
+        // closed list changes the account too, and must not leave the old account's page up.
+        if (notification == CBN_SELENDOK ||
+            (notification == CBN_SELCHANGE &&
+             !SendMessageW(AccountList(dialog), CB_GETDROPPEDSTATE, 0, 0))) {
+            OnAccountChanged(dialog);
+        }
+        break;
+    case IDC_REPAIR:
+    case IDM_REPAIR:
+        RunRepairCommand(dialog);
+        break;
+    case IDC_NEXT_ACCOUNT:
+        OnNextAccount(dialog);
+        break;
+    case IDM_AUTO_REPAIR:
+        OnToggleAutoRepair(dialog);
+        break;
+    case IDM_QUIT:
+        EndDialog(dialog, IDM_QUIT);
+        break;
+    case IDM_ABOUT:
+        OnAbout();
+        break;
+    default:
+        break;
+    }
+}
+
+void OnNotify(HWND dialog, const NMHDR& header) {
+    // The tab being left is still current while the change is announced.
+    if (header.code == TCN_SELCHANGING) {
+        CollectSettingsPage(dialog, static_cast<int>(header.idFrom));
+    } else if (header.code == TCN_SELCHANGE) {
+        ShowSettingsPage(dialog, static_cast<int>(header.idFrom));
+    }
+}
+
+void OnDestroy(HWND dialog) {
+    DestroyWindow(menuBarWindow);
+    menuBarWindow = nullptr;
+    // The pages go with the dialog; the accounts stay in the table until shutdown.
+    std::unique_ptr<MainDialogState> state(GetMainDialogState(dialog));
+    SetWindowLongPtrW(dialog, GWLP_USERDATA, 0);
+}
+
+} // namespace
+
+MainDialogState* GetMainDialogState(HWND dialog) {
+    return reinterpret_cast<MainDialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        break;
+    case WM_COMMAND:
+        OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        break;
+    case WM_NOTIFY:
+        OnNotify(dialog, *reinterpret_cast<const NMHDR*>(lParam));
+        break;
+    case WM_DESTROY:
+        OnDestroy(dialog);
+        break;
+    default:
+        break;
+    }
+    return FALSE;
+}
+
+void RunMainDialog() {
+    if (LPCDLGTEMPLATEW mainTemplate = LoadDialogTemplate(IDD_MAIN)) {
+        DialogBoxIndirectParamW(instanceHandle, mainTemplate, nullptr, MainDialogProc, 0);
+    }
+}

@@ -1,0 +1,115 @@
+#include "ui/settings_pages.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "accounts/account_table.h"
+#include "app/program_folder.h"
+#include "provisioning/parm_line.h"
+#include "ui/dialog_template.h"
+#include "ui/main_dialog.h"
+#include "ui/resource.h"
+
+namespace {
+
+constexpr SettingField serverFields[] = {
+    {IDC_IN_SERVER, InServerSetting},
+    {IDC_OUT_SERVER, OutServerSetting},
+    {IDC_PASSWORD, PasswordSetting},
+};
+
+constexpr SettingField smtpAuthFields[] = {
+    {IDC_SMTP_USERNAME, SmtpUserNameSetting},
+    {IDC_SMTP_PASSWORD, SmtpPasswordSetting},
+    {IDC_SMTP_DOMAIN, SmtpDomainSetting},
+};
+
+// A field's text is taken up to this many characters, terminator included.
+constexpr int fieldTextLimit = 100;
+
+int CurrentTab(HWND dialog, int tabControlId) {
+    return static_cast<int>(SendDlgItemMessageW(dialog, tabControlId, TCM_GETCURSEL, 0, 0));
+}
+
+AccountRecord* SelectedAccount(HWND dialog) {
+    return GetSelectedAccount(GetDlgItem(dialog, IDC_ACCOUNT_LIST));
+}
+
+} // namespace
+
+std::span<const SettingField> FieldsOfTab(int tab) {
+    switch (tab) {
+    case 0:
+        return serverFields;
+    case 1:
+        return smtpAuthFields;
+    default:
+        return {};
+    }
+}
+
+void ShowSettingsPage(HWND dialog, int tabControlId) {
+    MainDialogState* state = GetMainDialogState(dialog);
+    if (state == nullptr) {
+        return;
+    }
+    const int tab = CurrentTab(dialog, tabControlId);
+    if (state->currentPage != nullptr) {
+        DestroyWindow(state->currentPage);
+        state->currentPage = nullptr;
+    }
+    if (tab != 0 && tab != 1) {
+        return;
+    }
+    AccountRecord* account = SelectedAccount(dialog);
+    if (account == nullptr) {
+        return;
+    }
+    LPCDLGTEMPLATEW pageTemplate =
+        LoadDialogTemplate(tab == 0 ? IDD_SERVER_PAGE : IDD_SMTP_AUTH_PAGE);
+    if (pageTemplate == nullptr) {
+        return;
+    }
+    state->currentPage = CreateDialogIndirectParamW(instanceHandle, pageTemplate, state->tabControl,
+                                                    SettingsPageProc, 0);
+    if (state->currentPage == nullptr) {
+        return;
+    }
+    for (const auto& field : FieldsOfTab(tab)) {
+        std::wstring value;
+        account->GetParmValue(std::wstring(field.settingName), value);
+        SetDlgItemTextW(state->currentPage, field.controlId, value.c_str());
+    }
+}
+
+void CollectSettingsPage(HWND dialog, int tabControlId) {
+    MainDialogState* state = GetMainDialogState(dialog);
+    if (state == nullptr || state->currentPage == nullptr) {
+        return;
+    }
+    AccountRecord* account = SelectedAccount(dialog);
+    if (account == nullptr) {
+        return;
+    }
+    for (const auto& field : FieldsOfTab(CurrentTab(dialog, tabControlId))) {
+        wchar_t text[fieldTextLimit] = {};
+        SendDlgItemMessageW(state->currentPage, field.controlId, WM_GETTEXT, fieldTextLimit,
+                            reinterpret_cast<LPARAM>(text));
+        const std::wstring name(field.settingName);
+        if (account->SetParmValue(name, text) != 0) {
+            // Without room for another line the setting is not recorded.
+            account->AddParmLine(MakeParmLine(name, text));
+        }
+    }
+}
+
+INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) {
+        return FALSE;
+    }
+    // Inside the tab control, below its row of tabs.
+    SetWindowPos(page, HWND_TOP, 2, 22, 0, 0, SWP_NOSIZE);
+    ShowWindow(page, SW_SHOW);
+    return TRUE;
+}
