@@ -10,8 +10,9 @@ all: build
 deps:
 	@scripts/install-packages.sh
 
+# Configured once; from then on the build itself configures again when a CMake file changes.
 build: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)
 
 test: build
