@@ -10,6 +10,10 @@ public:
     // Creates a fresh folder; leaf is appended to its unique name, so a test can ask for blanks
     // or non-ASCII characters in the path.
     explicit TempFolder(const std::wstring& leaf = L"");
+    // A folder in memory where the host has one, for tests that do many thousands of file
+    // operations and would otherwise mostly wait for the disk.
+    struct InMemory {};
+    explicit TempFolder(InMemory);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -19,6 +23,8 @@ public:
     std::wstring operator/(const std::wstring& name) const { return path + name; }
 
 private:
+    TempFolder(const std::wstring& base, const std::wstring& leaf);
+
     std::wstring path;
 };
 

@@ -1,0 +1,205 @@
+// The config file over many seeded random files: saving then loading gives back what was saved
+// and keeps everything else in its order; files of any bytes at all load as a simple model of
+// the line rules says; and loading grows linearly with the file.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "store/config_file.h"
+#include "tests/support/files.h"
+#include "tests/support/random_text.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using testing_support::RandomText;
+using testing_support::ReadTextLines;
+using testing_support::TextFileBytes;
+using testing_support::WriteBytes;
+using Lines = std::vector<std::wstring>;
+
+constexpr int cases = 10000;
+
+bool IsHeader(const std::wstring& line) {
+    return !line.empty() && line[0] == L'[';
+}
+
+// What a save must leave: every line outside the account's sections, then its new section.
+Lines ModelSave(const Lines& before, const std::wstring& name, const Lines& body) {
+    const std::wstring header = L"[" + name + L"]";
+    Lines after;
+    bool inSection = false;
+    for (const auto& line : before) {
+        inSection = line == header || (inSection && !IsHeader(line));
+        if (!inSection) {
+            after.push_back(line);
+        }
+    }
+    after.push_back(header);
+    after.insert(after.end(), body.begin(), body.end());
+    return after;
+}
+
+// The body of the first section of that name in the given lines.
+Lines ModelSection(const Lines& lines, const std::wstring& name) {
+    auto header = std::find(lines.begin(), lines.end(), L"[" + name + L"]");
+    if (header == lines.end()) {
+        return {};
+    }
+    auto end = std::find_if(header + 1, lines.end(), IsHeader);
+    return Lines(header + 1, end);
+}
+
+class ConfigProperty : public ::testing::Test {
+protected:
+    testing_support::TempFolder folder{testing_support::TempFolder::InMemory{}};
+    std::wstring config = folder / L"config";
+};
+
+TEST_F(ConfigProperty, SavingThenLoadingGivesBackTheLinesAndKeepsTheRestInOrder) {
+    static constexpr std::wstring_view names[] = {L"Work",  L"Home", L"Poštovní \U0001F4E7",
+                                                  L"Work ", L"",     L"[Work]"};
+    static constexpr std::wstring_view pieces[] = {
+        L"<parm name=\"INSERVER\" value=\"", L"\"/>", L" ", L"\r", L"]", L"&amp;", L"x"};
+    RandomText random(4242);
+    auto randomName = [&] { return std::wstring(names[random.Between(0, std::size(names) - 1)]); };
+    // A line that is no header: anything, but not beginning with "[" nor ending with a carriage
+    // return, which the line ends of the file would take.
+    auto bodyLine = [&] {
+        std::wstring line = random.Join(pieces, 3) + random.Characters(10, L"[");
+        while (!line.empty() && line.back() == L'\r') {
+            line.pop_back();
+        }
+        return IsHeader(line) ? L" " + line : line;
+    };
+    // Each case saves over what the case before left, and now and then over a fresh hand-made
+    // file or none at all.
+    Lines before;
+    for (int i = 0; i < cases; ++i) {
+        if (i == 0 || random.OneIn(8)) {
+            before.clear();
+            for (size_t count = random.Between(0, 2); count > 0; --count) {
+                before.push_back(bodyLine());
+            }
+            for (size_t sections = random.Between(0, 4); sections > 0; --sections) {
+                before.push_back(L"[" + randomName() + L"]");
+                for (size_t count = random.Between(0, 3); count > 0; --count) {
+                    before.push_back(bodyLine());
+                }
+            }
+            if (random.OneIn(6)) {
+                DeleteFileW(config.c_str());
+                before.clear();
+            } else {
+                WriteBytes(config, TextFileBytes(before));
+            }
+        }
+        const std::wstring name = randomName();
+        Lines body;
+        for (size_t count = random.Between(0, 10); count > 0; --count) {
+            body.push_back(bodyLine());
+        }
+
+        ASSERT_TRUE(SaveAccountSection(config, name, body)) << "case " << i;
+        ASSERT_EQ(ReadAccountSection(config, name), body) << "case " << i;
+        before = ModelSave(before, name, body);
+        ASSERT_EQ(ReadTextLines(config), before) << "case " << i;
+    }
+}
+
+// The lines of any bytes by the rules, decoded whole: a byte-order mark at the start is skipped,
+// a line ends at a line feed, a carriage return right before it is dropped, and text after the
+// last line feed is a last line.
+Lines ModelLines(std::string bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        bytes.erase(0, 3);
+    }
+    std::wstring text = testing_support::Wide(bytes);
+    Lines lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t lineFeed = text.find(L'\n', start);
+        size_t end = lineFeed == std::wstring::npos ? text.size() : lineFeed;
+        std::wstring line = text.substr(start, end - start);
+        if (lineFeed != std::wstring::npos && !line.empty() && line.back() == L'\r') {
+            line.pop_back();
+        }
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+TEST_F(ConfigProperty, FilesOfAnyBytesLoadAsTheLineRulesSay) {
+    static const std::string pieces[] = {"\n",
+                                         "\r",
+                                         "\r\n",
+                                         "\r\r\n",
+                                         "[",
+                                         "]",
+                                         "[Work]",
+                                         "[Work]\r\n",
+                                         "[Home]\n",
+                                         "\x80",
+                                         "\xC3",
+                                         "\xC3\xA9",
+                                         "\xFF",
+                                         "\xED\xA0\x80",
+                                         "\xF0\x9F\x93",
+                                         "\xEF\xBB\xBF",
+                                         "<parm name=\"INSERVER\" value=\"x\"/>",
+                                         " ",
+                                         std::string(1, '\0')};
+    RandomText random(9001);
+    for (int i = 0; i < cases; ++i) {
+        std::string bytes;
+        if (random.OneIn(4)) {
+            bytes = "\xEF\xBB\xBF";
+        }
+        for (size_t count = random.Between(0, 24); count > 0; --count) {
+            bytes += pieces[random.Between(0, std::size(pieces) - 1)];
+            if (random.OneIn(500)) {
+                // Now and then a line longer than the reader's buffer.
+                bytes += std::string(random.Between(60000, 140000), 'v');
+            }
+        }
+        WriteBytes(config, bytes);
+        const std::wstring name = i % 2 == 0 ? L"Work" : L"Home";
+        ASSERT_EQ(ReadAccountSection(config, name), ModelSection(ModelLines(bytes), name))
+            << "case " << i;
+    }
+}
+
+// The best of several loads of the last section of a config with that many sections, in
+// microseconds.
+double LoadTime(const std::wstring& config, int sections) {
+    std::string bytes = "\xEF\xBB\xBF";
+    for (int section = 0; section < sections; ++section) {
+        bytes += "[Account " + std::to_string(section) + "]\r\n" +
+                 "<parm name=\"INSERVER\" value=\"pop.example\"/>\r\n";
+    }
+    WriteBytes(config, bytes);
+    const std::wstring last = L"Account " + std::to_wstring(sections - 1);
+    double best = 1e30;
+    for (int run = 0; run < 5; ++run) {
+        auto start = std::chrono::steady_clock::now();
+        Lines body = ReadAccountSection(config, last);
+        std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(body.size(), 1u);
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+TEST_F(ConfigProperty, LoadingTimeGrowsLinearlyWithTheFile) {
+    double small = LoadTime(config, 1000);
+    double large = LoadTime(config, 10000);
+    // Ten times the file; a margin for the clock and the caches, far below quadratic growth.
+    EXPECT_LT(large, 20 * small) << "1,000 sections: " << small << " us, 10,000: " << large
+                                 << " us";
+}
+
+} // namespace
