@@ -31,7 +31,7 @@ handset stores | sed 's/^/    /'
 # The shortcut that "Auto repair on soft reset" places in the Startup folder.
 startup=$(handset startup-folder | tr -d '\r')
 command='"C:\Program Files\Courierfix\courierfix.exe" --autorepairall'
-startup_unix=$(wine_run 30 "$WINE" winepath -u "$startup" 2>/dev/null)
+startup_unix=$(wine_run 30 winepath -u "$startup" 2>/dev/null)
 printf '\xEF\xBB\xBF%s#%s\r\n' "${#command}" "$command" >"$startup_unix/autorepair.lnk"
 echo
 echo "The soft reset starts the Startup folder's shortcuts:"

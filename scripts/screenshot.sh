@@ -25,7 +25,7 @@ capture() {
 }
 
 cd "$WINEPREFIX/drive_c/Program Files/Courierfix"
-wine_run 300 "$WINE" courierfix.exe &
+wine_run 300 courierfix.exe &
 program=$!
 drive wait
 capture server

@@ -91,10 +91,10 @@ TEST_F(StartupShortcut, AnyFileOfThatNameCounts) {
 }
 
 TEST_F(StartupShortcut, WorksWithAStartupFolderOfAnyLength) {
-    testing_support::TempFolder deep{L"\\" + std::wstring(90, L'd') + L"\\" +
+    testing_support::TempFolder deep{L"\\" + std::wstring(130, L'd') + L"\\" +
                                      std::wstring(90, L'e')};
     std::wstring longFolder = deep.Path().substr(0, deep.Path().size() - 1);
-    ASSERT_GT(longFolder.size(), 180u);
+    ASSERT_GT(longFolder.size(), 260u);
     WriteStartupValue(longFolder);
 
     EXPECT_EQ(GetStartupShortcutPath(), longFolder + L"\\autorepair.lnk");

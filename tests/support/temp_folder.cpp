@@ -24,6 +24,30 @@ std::wstring MemoryPath() {
     return usable ? memory : TempPath();
 }
 
+// Removes a folder with everything in it. std::filesystem::remove_all does not come back from
+// paths longer than MAX_PATH here, and tests make such paths on purpose.
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry{};
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            const std::wstring path = folder + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path + L"\\");
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
 } // namespace
 
 TempFolder::TempFolder(const std::wstring& leaf) : TempFolder(TempPath(), leaf) {}
@@ -35,6 +59,7 @@ TempFolder::TempFolder(const std::wstring& base, const std::wstring& leaf) {
     CoCreateGuid(&unique);
     wchar_t name[64] = {};
     wsprintfW(name, L"courierfix-%08lX%04X", unique.Data1, unique.Data2);
+    root = base + name + L"\\";
     path = base + name + leaf;
     std::filesystem::create_directories(path);
     if (path.back() != L'\\') {
@@ -43,8 +68,8 @@ TempFolder::TempFolder(const std::wstring& base, const std::wstring& leaf) {
 }
 
 TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    // The folder itself, not only what was asked for beneath it.
+    RemoveTree(root);
 }
 
 } // namespace testing_support

@@ -25,6 +25,7 @@ public:
 private:
     TempFolder(const std::wstring& base, const std::wstring& leaf);
 
+    std::wstring root; // the unique folder made under base
     std::wstring path;
 };
 

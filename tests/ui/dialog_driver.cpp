@@ -1,11 +1,14 @@
-// dialog_driver.exe STEP: moves a running Courierfix on by one step from another process, through
-// window messages, as the screenshot script needs it. Each step returns once the program has
-// taken it; exit code 0, or 1 with a line on stderr when the window is not there.
+// dialog_driver.exe STEP: moves a running Courierfix on by one step from another process,
+// through window messages, as the screenshot script and the fault tests need it. Each step
+// returns once the program has taken it; exit code 0, or 1 with a line on stderr when the window
+// is not there.
 //
 //   wait          waits until the main dialog is shown
 //   tab N         shows settings page N (0 Server, 1 Stmp auth)
 //   options       opens the drop-down of the Options soft key, as a tap on it does
 //   escape        closes an open menu, as the Escape key does
+//   repair        taps "3 - Repair" and prints the result line
+//   auto-repair   chooses "Auto repair on soft reset" from the Options menu
 //   about         opens the About dialog from its menu command
 //   close-about   closes the About dialog with its OK button
 //   quit          the "Quit" soft key; waits until the program has ended
@@ -106,6 +109,18 @@ int wmain(int argc, wchar_t** argv) {
     if (step == L"escape") {
         // A menu loop takes the keys posted to any window of its thread.
         PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+        return 0;
+    }
+    if (step == L"repair") {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_REPAIR, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_REPAIR)));
+        wchar_t result[256] = {};
+        GetDlgItemTextW(dialog, IDC_RESULT_LINE, result, 256);
+        std::wprintf(L"%ls\n", result);
+        return 0;
+    }
+    if (step == L"auto-repair") {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_AUTO_REPAIR, 0), 0);
         return 0;
     }
     if (step == L"about") {

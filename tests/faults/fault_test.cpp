@@ -1,0 +1,214 @@
+// Faults the program meets on a handset, for the real program: a process killed while it saves
+// config, a run log that cannot be written, a store that cannot be opened, no messaging session,
+// a configuration manager that refuses everything, and a Startup value that is missing or long.
+// Nothing may be lost, and each run reports what it did.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <random>
+
+#include "autostart/startup_shortcut.h"
+#include "handset/messaging/store_registry.h"
+#include "store/config_file.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
+#include "tests/support/scoped_handset.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using testing_support::BinFolder;
+using testing_support::FileExists;
+using testing_support::ReadBytes;
+using testing_support::ReadTextLines;
+using testing_support::RunProcess;
+using testing_support::TextFileBytes;
+using testing_support::WriteBytes;
+using Lines = std::vector<std::wstring>;
+
+std::wstring Parm(const std::wstring& name, const std::wstring& value) {
+    return L"<parm name=\"" + name + L"\" value=\"" + value + L"\"/>";
+}
+
+// A config whose long first section makes each save take a while, and Work's section last, so
+// that saving Work keeps every line in its place.
+Lines ConfigWithWork(const std::wstring& workServer) {
+    Lines lines{L"; saved by Courierfix", L"[Other]"};
+    for (int index = 0; index < 3000; ++index) {
+        lines.push_back(Parm(L"INSERVER", L"pop" + std::to_wstring(index) + L".example"));
+    }
+    lines.push_back(L"[Work]");
+    lines.push_back(Parm(L"INSERVER", workServer));
+    return lines;
+}
+
+TEST(KilledWhileSaving, ConfigIsAlwaysExactlyTheOldOrTheNewContent) {
+    testing_support::TempFolder folder;
+    const std::wstring config = folder / L"config";
+    const std::string withA = TextFileBytes(ConfigWithWork(L"a.example"));
+    const std::string withB = TextFileBytes(ConfigWithWork(L"b.example"));
+    WriteBytes(config, withA);
+
+    const std::wstring eventName = L"CourierfixSaveLoop" + std::to_wstring(GetCurrentProcessId());
+    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    ASSERT_NE(started, nullptr);
+    std::mt19937 random(1207);
+    int killedMidSave = 0;
+    constexpr int kills = 60;
+    for (int kill = 0; kill < kills; ++kill) {
+        ResetEvent(started);
+        std::wstring commandLine =
+            L"\"" + BinFolder() + L"save_loop.exe\" \"" + config + L"\" " + eventName;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &process));
+        ASSERT_EQ(WaitForSingleObject(started, 30000), WAIT_OBJECT_0);
+        Sleep(std::uniform_int_distribution<DWORD>(0, 40)(random));
+        TerminateProcess(process.hProcess, 9);
+        WaitForSingleObject(process.hProcess, 30000);
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        ASSERT_EQ(exitCode, 9u) << "the save loop stopped by itself at kill " << kill;
+
+        std::string content = ReadBytes(config);
+        ASSERT_TRUE(content == withA || content == withB)
+            << "kill " << kill << " left " << content.size() << " bytes";
+        killedMidSave += FileExists(config + L".new") ? 1 : 0;
+    }
+    CloseHandle(started);
+    // Most kills land while a new file is being written: the test saw what it is meant to see.
+    EXPECT_GE(killedMidSave, kills / 5);
+
+    // A half-written file left by a kill is no obstacle to the next save, which clears it away.
+    ASSERT_TRUE(SaveAccountSection(config, L"Work", Lines{Parm(L"INSERVER", L"c.example")}));
+    EXPECT_EQ(ReadBytes(config), TextFileBytes(ConfigWithWork(L"c.example")));
+    EXPECT_FALSE(FileExists(config + L".new"));
+}
+
+handset::Settings SettingsOf(const std::wstring& displayName) {
+    for (const auto& store : handset::ListStores()) {
+        if (store.displayName == displayName) {
+            return store.settings;
+        }
+    }
+    return {};
+}
+
+// The batch mode of courierfix.exe, installed in a folder of its own, on the test's handset.
+class BatchFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(CopyFileW((BinFolder() + L"courierfix.exe").c_str(), exe.c_str(), FALSE));
+        handset::AddAccount(L"Work", {{L"INSERVER", L"lost"}});
+        handset::AddAccount(L"Home", {{L"INSERVER", L"lost"}});
+        WriteBytes(folder / L"config",
+                   TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.work.example"), L"[Home]",
+                                  Parm(L"INSERVER", L"pop.home.example")}));
+        configBefore = ReadBytes(folder / L"config");
+    }
+
+    unsigned long Run(const std::wstring& arguments) {
+        auto result = RunProcess(L"\"" + exe + L"\" " + arguments, 60000);
+        EXPECT_TRUE(result.started);
+        EXPECT_FALSE(result.timedOut);
+        return result.exitCode;
+    }
+
+    Lines Log() { return ReadTextLines(folder / L"log.txt"); }
+
+    testing_support::ScopedHandset handsetState;
+    testing_support::TempFolder folder{L"\\Courierfix"};
+    std::wstring exe = folder / L"courierfix.exe";
+    std::string configBefore;
+};
+
+TEST_F(BatchFaults, ALogThatCannotBeWrittenStopsNoRepairAndChangesNoExitCode) {
+    // A folder where log.txt should be: the log cannot be opened at all.
+    ASSERT_TRUE(CreateDirectoryW((folder / L"log.txt").c_str(), nullptr));
+
+    EXPECT_EQ(Run(L"--autorepairall"), 0u);
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.work.example"}}));
+    EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"INSERVER", L"pop.home.example"}}));
+
+    EXPECT_EQ(Run(L"--autorepair:Work;Away--"), 1u);
+    handset::SetRefusesDocuments(true);
+    EXPECT_EQ(Run(L"--autorepair:Work--"), 1u);
+    handset::SetRefusesDocuments(false);
+    EXPECT_EQ(Run(L"--autorepair:Home--"), 0u);
+    EXPECT_EQ(ReadBytes(folder / L"config"), configBefore);
+}
+
+TEST_F(BatchFaults, AStoreThatCannotBeOpenedEndsTheWalkAndTheAccountsBeyondAreNotFound) {
+    handset::ClearStores();
+    handset::AddAccount(L"Work", {{L"INSERVER", L"lost"}});
+    handset::AddStore(L"Broken", handset::NewGuid(), {}, /*openFails=*/true);
+    handset::AddAccount(L"Home", {{L"INSERVER", L"lost"}});
+
+    EXPECT_EQ(Run(L"--autorepairall"), 1u);
+    EXPECT_EQ(Log(),
+              (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
+                     L"repairing [Work]: OK.", L"repairing [Home]: account not found.", L"Done"}));
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.work.example"}}));
+    EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"INSERVER", L"lost"}}));
+}
+
+TEST_F(BatchFaults, WithoutASessionNothingIsRepairedAndTheRunSaysSo) {
+    handset::SetLogonFails(true);
+
+    EXPECT_EQ(Run(L"--autorepairall"), 1u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
+                            L"repairing [Work]: account not found.",
+                            L"repairing [Home]: account not found.", L"Done"}));
+    handset::SetLogonFails(false);
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"lost"}}));
+}
+
+TEST_F(BatchFaults, ARefusingConfigurationManagerFailsEveryRepairAndChangesNothing) {
+    handset::SetRefusesDocuments(true);
+
+    EXPECT_EQ(Run(L"--autorepair:Home-- --autorepairall"), 1u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepair:Home-- --autorepairall]",
+                            L"Auto repair: [--autorepair:Home]", L"repairing [Home]: FAILED.",
+                            L"Auto repair All", L"repairing [Work]: FAILED.",
+                            L"repairing [Home]: FAILED.", L"Done"}));
+    handset::SetRefusesDocuments(false);
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"lost"}}));
+    EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"INSERVER", L"lost"}}));
+    EXPECT_EQ(ReadBytes(folder / L"config"), configBefore);
+}
+
+// A Startup value far longer than a path buffer: the shortcut lies under it, and a soft reset
+// finds it there and runs it.
+TEST(StartupFolderFaults, AShortcutUnderAVeryLongStartupValueRunsAfterASoftReset) {
+    testing_support::ScopedHandset handsetState;
+    testing_support::TempFolder program{L"\\Courierfix"};
+    const std::wstring exe = program / L"courierfix.exe";
+    ASSERT_TRUE(CopyFileW((BinFolder() + L"courierfix.exe").c_str(), exe.c_str(), FALSE));
+    handset::AddAccount(L"Work", {{L"INSERVER", L"lost"}});
+    WriteBytes(program / L"config", TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.example")}));
+
+    testing_support::TempFolder startup{L"\\" + std::wstring(120, L's') + L"\\" +
+                                        std::wstring(120, L't')};
+    const std::wstring startupPath = startup.Path().substr(0, startup.Path().size() - 1);
+    ASSERT_GT(startupPath.size(), 240u);
+    auto previous = handset::StartupFolder();
+    ASSERT_TRUE(handset::SetStartupFolder(startupPath));
+    // The shortcut as the dialog's menu item makes it, from inside the installed program.
+    const std::wstring line = StartupShortcutLine(exe, L" --autorepairall");
+    WriteBytes(startup / L"autorepair.lnk", TextFileBytes({line}));
+    EXPECT_EQ(GetStartupShortcutPath(), startupPath + L"\\autorepair.lnk");
+
+    auto reset = RunProcess(L"\"" + BinFolder() + L"handset.exe\" softreset", 120000);
+    if (previous) {
+        handset::SetStartupFolder(*previous);
+    }
+    EXPECT_EQ(reset.exitCode, 0u) << reset.output;
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.example"}}));
+}
+
+} // namespace

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# host_faults.sh BIN: faults that only the host can make, for the real program: a program folder
+# that cannot be written, and a disk that fills up while config is being written. Nothing may be
+# lost: config stays exactly as it was, nothing is left beside it, the dialog says the settings
+# were not saved, and batch repairs still run. Run by CTest in the test prefix, on the virtual
+# display; exit code 77 when this host cannot make a folder read-only.
+set -uo pipefail
+bin=$1
+source "$(dirname "$0")/../../scripts/wine-env.sh"
+export HANDSET_ROOT="Software\\HandsetTests\\host-faults-$$"
+
+failures=0
+check() { # check WHAT EXPECTED ACTUAL
+  if [[ "$2" == "$3" ]]; then
+    echo "ok: $1"
+  else
+    echo "FAILED: $1: expected [$2], got [$3]"
+    failures=$((failures + 1))
+  fi
+}
+
+handset() { wine_run 60 "$bin/handset.exe" "$@" | tr -d '\r'; }
+driver() { wine_run 60 "$bin/dialog_driver.exe" "$@" | tr -d '\r'; }
+# The value of a setting of the Work account in the handset.
+setting() { handset stores | sed -n "/^\[Work\]/,/^\[/s/^  $1=//p"; }
+log_lines() { sed -e '1s/^\xEF\xBB\xBF//' -e 's/\r$//' "$folder/log.txt"; }
+# A config in the program's own form: a long section, then Work's.
+write_config() {
+  {
+    printf '\xEF\xBB\xBF[Zulu]\r\n'
+    for ((line = 0; line < $1; line++)); do
+      printf '<parm name="INSERVER" value="pop%d.example"/>\r\n' "$line"
+    done
+    printf '[Work]\r\n<parm name="INSERVER" value="pop.saved"/>\r\n'
+  } >"$folder/config"
+  cp "$folder/config" "$work/config.before"
+}
+# Runs the dialog, taps Repair and quits; prints the result line.
+repair_in_dialog() {
+  ( cd "$folder" && "$@" ) &
+  local program=$!
+  driver wait >/dev/null && driver repair
+  driver quit >/dev/null
+  wait "$program"
+}
+
+work=$(mktemp -d)
+folder="$work/Courier fix"
+mkdir -p "$folder"
+cp "$bin/courierfix.exe" "$folder/"
+handset clear
+handset add-store Zulu >/dev/null
+handset add-store Work INSERVER=broken >/dev/null
+trap '[[ $(id -u) == 0 ]] && chattr -i "$folder" 2>/dev/null; chmod -R u+w "$work"; rm -rf "$work";
+      "$WINE" reg delete "HKCU\\$HANDSET_ROOT" /f >/dev/null 2>&1' EXIT
+
+echo "== The disk fills up while config is being written"
+write_config 4000
+( trap '' XFSZ; ulimit -f 64; repair_in_dialog "$WINE" courierfix.exe ) >"$work/result"
+check "the dialog says the settings were not saved" \
+  "Account repaired, but settings not saved" "$(cat "$work/result")"
+check "config is exactly as it was" same "$(cmp -s "$work/config.before" "$folder/config" && echo same)"
+check "nothing is left beside it" "config courierfix.exe log.txt" "$(ls "$folder" | xargs)"
+check "the account was repaired" pop.saved "$(setting INSERVER)"
+
+echo "== The program folder cannot be written"
+write_config 10
+handset set Work INSERVER=broken >/dev/null
+if [[ $(id -u) == 0 ]]; then
+  chattr +i "$folder" 2>/dev/null
+else
+  chmod a-w "$folder"
+fi
+if touch "$folder/probe" 2>/dev/null; then
+  echo "this host cannot make a folder read-only; skipped"
+  exit 77
+fi
+repair_in_dialog "$WINE" courierfix.exe >"$work/result"
+check "the dialog says the settings were not saved" \
+  "Account repaired, but settings not saved" "$(cat "$work/result")"
+check "config is exactly as it was" same "$(cmp -s "$work/config.before" "$folder/config" && echo same)"
+check "nothing is left beside it" "config courierfix.exe log.txt" "$(ls "$folder" | xargs)"
+check "the account was repaired" pop.saved "$(setting INSERVER)"
+
+handset set Work INSERVER=broken >/dev/null
+(cd "$folder" && wine_run 60 courierfix.exe --autorepairall)
+check "the batch run succeeds" 0 "$?"
+check "the batch run repaired the account" pop.saved "$(setting INSERVER)"
+check "the batch run logged it" "Command line: [--autorepairall]|Auto repair All|repairing [Zulu]: OK.|repairing [Work]: OK.|Done" \
+  "$(log_lines | paste -sd'|')"
+check "config is still exactly as it was" same "$(cmp -s "$work/config.before" "$folder/config" && echo same)"
+
+exit $((failures > 0))
