@@ -141,19 +141,17 @@ HRESULT ElementChildren(IXMLDOMNode* node, std::vector<ComPtr<IXMLDOMNode>>& ele
 }
 
 // The store key of the account that the characteristic type names.
-HRESULT AccountStoreKey(const std::vector<handset::StoreInfo>& stores, const std::wstring& type,
-                        std::wstring& key) {
+HRESULT AccountStoreKey(const std::wstring& type, std::wstring& key) {
     auto guid = handset::ParseGuid(type);
     if (!guid) {
         return DocumentNotUnderstood;
     }
-    for (const auto& store : stores) {
-        if (store.accountGuid && IsEqualGUID(*store.accountGuid, *guid)) {
-            key = store.key;
-            return S_OK;
-        }
+    auto found = handset::FindAccountStore(*guid);
+    if (!found) {
+        return NoSuchAccount;
     }
-    return NoSuchAccount;
+    key = *found;
+    return S_OK;
 }
 
 // Checks the whole document and gathers its settings; writes nothing.
@@ -163,7 +161,6 @@ HRESULT CollectSettings(IXMLDOMDocument* document, std::vector<handset::SettingW
         NodeName(root.Get()) != L"wap-provisioningdoc") {
         return DocumentNotUnderstood;
     }
-    std::vector<handset::StoreInfo> stores = handset::ListStores();
     std::vector<ComPtr<IXMLDOMNode>> services;
     if (HRESULT status = ElementChildren(root.Get(), services); FAILED(status)) {
         return status;
@@ -184,7 +181,7 @@ HRESULT CollectSettings(IXMLDOMDocument* document, std::vector<handset::SettingW
             }
             std::wstring storeKey;
             std::vector<ComPtr<IXMLDOMNode>> parms;
-            if (HRESULT status = AccountStoreKey(stores, *type, storeKey); FAILED(status)) {
+            if (HRESULT status = AccountStoreKey(*type, storeKey); FAILED(status)) {
                 return status;
             }
             if (HRESULT status = ElementChildren(account.Get(), parms); FAILED(status)) {

@@ -1,4 +1,5 @@
-// The message store: its properties are read from the handset's registry at each GetProps.
+// The message store: its properties are read from the handset's registry when it is opened, as
+// an open store holds them.
 #include "handset/messaging/messaging_objects.h"
 #include "handset/messaging/store_registry.h"
 
@@ -34,7 +35,7 @@ RetiredStores& Retired() {
 
 class MsgStore final : public IMsgStore {
 public:
-    explicit MsgStore(std::wstring key) : key(std::move(key)) {
+    explicit MsgStore(handset::StoreInfo info) : info(std::move(info)) {
         InterlockedIncrement(&handset::detail::liveStores);
         Retired(); // constructed before any store, so destroyed after every one is retired
     }
@@ -85,10 +86,6 @@ public:
         }
         *lpcValues = 0;
         *lppPropArray = nullptr;
-        auto info = handset::ReadStore(key);
-        if (!info) {
-            return MAPI_E_NOT_FOUND;
-        }
         std::vector<ULONG> tags;
         if (lpPropTagArray != nullptr) {
             tags.assign(lpPropTagArray->aulPropTag,
@@ -96,7 +93,7 @@ public:
         } else {
             // No tag array: every property the store has.
             tags = {PR_ENTRYID, PR_DISPLAY_NAME_W};
-            if (info->accountGuid) {
+            if (info.accountGuid) {
                 tags.push_back(AccountGuidTag);
             }
         }
@@ -109,7 +106,7 @@ public:
         }
         auto* values = static_cast<SPropValue*>(block);
         bool anyMissing = false;
-        std::vector<BYTE> entryId = handset::detail::EntryIdFor(key);
+        std::vector<BYTE> entryId = handset::detail::EntryIdFor(info.key);
         for (size_t i = 0; i < tags.size() && SUCCEEDED(status); ++i) {
             SPropValue& value = values[i];
             value.ulPropTag = tags[i];
@@ -117,13 +114,13 @@ public:
             if (Matches(tags[i], PR_DISPLAY_NAME_W)) {
                 value.ulPropTag = PR_DISPLAY_NAME_W;
                 status = handset::detail::CopyMore(
-                    info->displayName.c_str(),
-                    static_cast<ULONG>((info->displayName.size() + 1) * sizeof(wchar_t)), block,
+                    info.displayName.c_str(),
+                    static_cast<ULONG>((info.displayName.size() + 1) * sizeof(wchar_t)), block,
                     &copy);
                 value.Value.lpszW = static_cast<LPWSTR>(copy);
-            } else if (Matches(tags[i], AccountGuidTag) && info->accountGuid) {
+            } else if (Matches(tags[i], AccountGuidTag) && info.accountGuid) {
                 value.ulPropTag = AccountGuidTag;
-                status = handset::detail::CopyMore(&*info->accountGuid, sizeof(GUID), block, &copy);
+                status = handset::detail::CopyMore(&*info.accountGuid, sizeof(GUID), block, &copy);
                 value.Value.lpguid = static_cast<LPGUID>(copy);
             } else if (Matches(tags[i], PR_ENTRYID)) {
                 value.ulPropTag = PR_ENTRYID;
@@ -155,7 +152,7 @@ private:
     }
 
     volatile LONG references = 1;
-    std::wstring key;
+    const handset::StoreInfo info;
 };
 
 RetiredStores::~RetiredStores() {
@@ -191,14 +188,14 @@ std::optional<std::wstring> StoreKeyFromEntryId(ULONG size, const BYTE* bytes) {
 }
 
 HRESULT CreateMsgStore(const std::wstring& storeKey, IMsgStore** store) {
-    auto info = handset::ReadStore(storeKey);
+    auto info = handset::ReadStore(storeKey, handset::StoreParts::Header);
     if (!info) {
         return MAPI_E_NOT_FOUND;
     }
     if (info->openFails) {
         return MAPI_E_CALL_FAILED;
     }
-    *store = new (std::nothrow) MsgStore(storeKey);
+    *store = new (std::nothrow) MsgStore(std::move(*info));
     return *store != nullptr ? S_OK : MAPI_E_NOT_ENOUGH_MEMORY;
 }
 

@@ -26,6 +26,9 @@ std::wstring MessagingPath() {
 std::wstring StoresPath() {
     return MessagingPath() + L"\\Stores";
 }
+std::wstring AccountIndexPath() {
+    return MessagingPath() + L"\\AccountStores";
+}
 std::wstring ConfigManagerPath() {
     return RootKey() + L"\\ConfigManager";
 }
@@ -56,15 +59,22 @@ struct RawValue {
     std::vector<BYTE> data;
 };
 
-// Reads a value whatever its length; nothing when it is missing.
+// Reads a value whatever its length; nothing when it is missing. Most values fit the first
+// buffer, so most reads take one call.
 std::optional<RawValue> ReadRaw(HKEY key, const std::wstring& name) {
     RawValue value;
-    DWORD size = 0;
-    LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &value.type, nullptr, &size);
-    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+    value.data.resize(256);
+    DWORD size = static_cast<DWORD>(value.data.size());
+    LONG status =
+        RegQueryValueExW(key, name.c_str(), nullptr, &value.type, value.data.data(), &size);
+    if (status == ERROR_SUCCESS) {
         value.data.resize(size);
-        status = RegQueryValueExW(key, name.c_str(), nullptr, &value.type,
-                                  value.data.empty() ? nullptr : value.data.data(), &size);
+        return value;
+    }
+    while (status == ERROR_MORE_DATA) {
+        value.data.resize(size);
+        status =
+            RegQueryValueExW(key, name.c_str(), nullptr, &value.type, value.data.data(), &size);
         if (status == ERROR_SUCCESS) {
             value.data.resize(size);
             return value;
@@ -91,10 +101,10 @@ bool WriteString(HKEY key, const std::wstring& name, const std::wstring& text) {
                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-DWORD ReadDword(HKEY parent, const std::wstring& path, const wchar_t* name) {
+DWORD ReadDword(HKEY key, const wchar_t* subKey, const wchar_t* name) {
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (RegGetValueW(parent, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+    if (RegGetValueW(key, subKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
         ERROR_SUCCESS) {
         return 0;
     }
@@ -212,17 +222,17 @@ std::wstring RootKey() {
     }
 }
 
-std::vector<StoreInfo> ListStores() {
+std::vector<StoreInfo> ListStores(StoreParts parts) {
     std::vector<StoreInfo> stores;
     for (const auto& key : StoreKeysInOrder()) {
-        if (auto store = ReadStore(key)) {
+        if (auto store = ReadStore(key, parts)) {
             stores.push_back(std::move(*store));
         }
     }
     return stores;
 }
 
-std::optional<StoreInfo> ReadStore(const std::wstring& key) {
+std::optional<StoreInfo> ReadStore(const std::wstring& key, StoreParts parts) {
     if (!StoreNumber(key)) {
         return std::nullopt;
     }
@@ -237,8 +247,10 @@ std::optional<StoreInfo> ReadStore(const std::wstring& key) {
     if (auto text = ReadString(store.get(), L"AccountGuid")) {
         info.accountGuid = ParseGuid(*text);
     }
-    info.openFails = ReadDword(HKEY_CURRENT_USER, path, L"OpenFails") != 0;
-    info.settings = ReadSettings(store.get());
+    info.openFails = ReadDword(store.get(), nullptr, L"OpenFails") != 0;
+    if (parts == StoreParts::WithSettings) {
+        info.settings = ReadSettings(store.get());
+    }
     return info;
 }
 
@@ -271,11 +283,26 @@ std::wstring AddStore(const std::wstring& displayName, const std::optional<GUID>
             }
         }
     }
+    if (written && accountGuid) {
+        // The first store of an account is the one its GUID finds, as in table order.
+        UniqueKey index = CreateKey(HKEY_CURRENT_USER, AccountIndexPath());
+        const std::wstring guidText = GuidText(*accountGuid);
+        written =
+            index && (ReadRaw(index.get(), guidText) || WriteString(index.get(), guidText, name));
+    }
     if (!written) {
         RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
         return L"";
     }
     return name;
+}
+
+std::optional<std::wstring> FindAccountStore(const GUID& accountGuid) {
+    UniqueKey index = OpenKey(HKEY_CURRENT_USER, AccountIndexPath());
+    if (!index) {
+        return std::nullopt;
+    }
+    return ReadString(index.get(), GuidText(accountGuid));
 }
 
 GUID AddAccount(const std::wstring& displayName, const Settings& settings) {
@@ -297,15 +324,21 @@ bool SetSettings(const std::wstring& displayName, const Settings& settings) {
 }
 
 bool ApplySettings(const std::vector<SettingWrite>& writes) {
+    // Each store's settings key is opened once for all of its writes.
+    std::map<std::wstring, UniqueKey> settingsKeys;
     std::vector<Undo> done;
     bool ok = true;
     for (const auto& write : writes) {
         Undo undo{write.storeKey, write.name, std::nullopt, false};
-        UniqueKey store = StoreNumber(write.storeKey)
-                              ? OpenKey(HKEY_CURRENT_USER, StoresPath() + L"\\" + write.storeKey)
-                              : nullptr;
-        UniqueKey values =
-            store ? CreateKey(store.get(), SettingsKey, &undo.createdSettingsKey) : nullptr;
+        UniqueKey& values = settingsKeys[write.storeKey];
+        if (!values) {
+            UniqueKey store =
+                StoreNumber(write.storeKey)
+                    ? OpenKey(HKEY_CURRENT_USER, StoresPath() + L"\\" + write.storeKey)
+                    : nullptr;
+            values =
+                store ? CreateKey(store.get(), SettingsKey, &undo.createdSettingsKey) : nullptr;
+        }
         if (!values) {
             ok = false;
             break;
@@ -317,6 +350,7 @@ bool ApplySettings(const std::vector<SettingWrite>& writes) {
             break;
         }
     }
+    settingsKeys.clear();
     if (!ok) {
         for (auto it = done.rbegin(); it != done.rend(); ++it) {
             TakeBack(*it);
@@ -326,12 +360,14 @@ bool ApplySettings(const std::vector<SettingWrite>& writes) {
 }
 
 bool ClearStores() {
+    LONG indexStatus = RegDeleteTreeW(HKEY_CURRENT_USER, AccountIndexPath().c_str());
     LONG status = RegDeleteTreeW(HKEY_CURRENT_USER, StoresPath().c_str());
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    return (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) &&
+           (indexStatus == ERROR_SUCCESS || indexStatus == ERROR_FILE_NOT_FOUND);
 }
 
 bool LogonFails() {
-    return ReadDword(HKEY_CURRENT_USER, MessagingPath(), L"LogonFails") != 0;
+    return ReadDword(HKEY_CURRENT_USER, MessagingPath().c_str(), L"LogonFails") != 0;
 }
 
 bool SetLogonFails(bool on) {
@@ -339,7 +375,7 @@ bool SetLogonFails(bool on) {
 }
 
 bool RefusesDocuments() {
-    return ReadDword(HKEY_CURRENT_USER, ConfigManagerPath(), L"Refuse") != 0;
+    return ReadDword(HKEY_CURRENT_USER, ConfigManagerPath().c_str(), L"Refuse") != 0;
 }
 
 bool SetRefusesDocuments(bool on) {

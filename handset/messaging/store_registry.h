@@ -11,6 +11,8 @@
 //                             mail account
 //       OpenFails             DWORD, non-zero: OpenMsgStore fails for this store
 //       EMAIL2                key: the account's settings, one REG_SZ value per parm name
+//   Messaging\AccountStores   REG_SZ per account, named by its GUID text: the key name of the
+//                             first store with that GUID, so that an account is found at once
 //   ConfigManager             DWORD Refuse: non-zero, DMProcessConfigXML refuses every document
 // The Startup folder is the REG_SZ value Startup under
 // HKEY_LOCAL_MACHINE\SYSTEM\EXPLORER\SHELL FOLDERS, where the shell and the program look for it.
@@ -47,16 +49,24 @@ struct SettingWrite {
 // and not empty, else Software\Handset. Read at every call, so a process may switch handsets.
 std::wstring RootKey();
 
+// How much of a store to read: its settings take most of the reading, and most callers do not
+// need them.
+enum class StoreParts { Header, WithSettings };
+
 // Every store, in table order. Empty when there are none or the registry cannot be read.
-std::vector<StoreInfo> ListStores();
+std::vector<StoreInfo> ListStores(StoreParts parts = StoreParts::WithSettings);
 
 // The store with this key name, or nothing when there is none.
-std::optional<StoreInfo> ReadStore(const std::wstring& key);
+std::optional<StoreInfo> ReadStore(const std::wstring& key,
+                                   StoreParts parts = StoreParts::WithSettings);
 
 // Appends a store to the end of the table and returns its key name (empty on failure).
 // accountGuid empty makes a store that is not a mail account.
 std::wstring AddStore(const std::wstring& displayName, const std::optional<GUID>& accountGuid,
                       const Settings& settings = {}, bool openFails = false);
+
+// The key name of the first store of the account with this GUID, or nothing when none has it.
+std::optional<std::wstring> FindAccountStore(const GUID& accountGuid);
 
 // Appends a mail-account store with a fresh GUID and returns the GUID (GUID_NULL on failure).
 GUID AddAccount(const std::wstring& displayName, const Settings& settings = {});

@@ -121,7 +121,7 @@ namespace handset::detail {
 HRESULT CreateStoreTable(IMAPITable** table) {
     // The rows are the stores as they are now; stores added later are not seen by this table.
     std::vector<Row> rows;
-    for (const auto& store : handset::ListStores()) {
+    for (const auto& store : handset::ListStores(handset::StoreParts::Header)) {
         rows.push_back({EntryIdFor(store.key), store.displayName});
     }
     *table = new (std::nothrow) StoreTable(std::move(rows));

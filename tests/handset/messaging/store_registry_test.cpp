@@ -60,6 +60,25 @@ TEST(StoreRegistryTest, AFailedWriteTakesBackTheWritesBeforeIt) {
     EXPECT_EQ(handset::ListStores()[0].settings.at(L"INSERVER"), L"new");
 }
 
+TEST(StoreRegistryTest, AnAccountIsFoundByItsGuidAtItsFirstStore) {
+    testing_support::ScopedHandset handset;
+    GUID work = handset::AddAccount(L"Work");
+    handset::AddStore(L"Text messages", std::nullopt);
+    GUID home = handset::AddAccount(L"Home");
+    ASSERT_EQ(handset::AddStore(L"Home again", home), L"0004");
+
+    EXPECT_EQ(handset::FindAccountStore(work), std::optional<std::wstring>(L"0001"));
+    EXPECT_EQ(handset::FindAccountStore(home), std::optional<std::wstring>(L"0003"));
+    EXPECT_EQ(handset::FindAccountStore(handset::NewGuid()), std::nullopt);
+
+    ASSERT_TRUE(handset::ClearStores());
+    EXPECT_EQ(handset::FindAccountStore(work), std::nullopt);
+    // A new store may get an old key name; the account it holds is what is found there.
+    GUID other = handset::AddAccount(L"Other");
+    EXPECT_EQ(handset::FindAccountStore(other), std::optional<std::wstring>(L"0001"));
+    EXPECT_EQ(handset::FindAccountStore(work), std::nullopt);
+}
+
 TEST(StoreRegistryTest, GuidTextIsBracedUpperCaseAndParsesEitherCase) {
     GUID guid = {0x1A, 0x2, 0xBC, {0, 1, 0xAB, 0xCD, 0xEF, 0x10, 0x20, 0xFF}};
     EXPECT_EQ(handset::GuidText(guid), L"{0000001A-0002-00BC-0001-ABCDEF1020FF}");
