@@ -214,8 +214,14 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     return FALSE;
 }
 
+bool RegisterMainDialogControls() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+    return InitCommonControlsEx(&controls) != FALSE;
+}
+
 void RunMainDialog() {
-    if (LPCDLGTEMPLATEW mainTemplate = LoadDialogTemplate(IDD_MAIN)) {
+    if (LPCDLGTEMPLATEW mainTemplate = LoadDialogTemplate(IDD_MAIN);
+        mainTemplate != nullptr && RegisterMainDialogControls()) {
         DialogBoxIndirectParamW(instanceHandle, mainTemplate, nullptr, MainDialogProc, 0);
     }
 }

@@ -18,5 +18,10 @@ MainDialogState* GetMainDialogState(HWND dialog);
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Registers the common controls that the main dialog holds (its tab control, the menu bar's
+// toolbar); the common controls library is loaded only when the dialog is about to be shown,
+// since batch runs show nothing. Called before the dialog is created.
+bool RegisterMainDialogControls();
+
 // Runs the main dialog modally from its template until Done or "Quit" ends it.
 void RunMainDialog();

@@ -48,6 +48,7 @@ class MainDialog : public ::testing::Test {
 protected:
     void SetUp() override {
         instanceHandle = GetModuleHandleW(nullptr);
+        ASSERT_TRUE(RegisterMainDialogControls());
         config = GetConfigFilePath();
         DeleteFileW(config.c_str());
         previousStartup = handset::StartupFolder();

@@ -1,4 +1,5 @@
 #include "tests/ui/shown_dialogs.h"
+#include "ui/main_dialog.h"
 #include "ui/resource.h"
 
 #include <aygshell.h>
@@ -33,6 +34,7 @@ HINSTANCE Module() {
 }
 
 UniqueWindow ShowMainDialog() {
+    RegisterMainDialogControls();
     UniqueWindow dialog(
         CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainLikeProc, 0));
     if (dialog) {
