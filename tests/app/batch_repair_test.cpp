@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "handset/messaging/store_registry.h"
+#include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 #include "tests/support/scoped_handset.h"
@@ -14,26 +15,14 @@ namespace {
 
 using testing_support::BinFolder;
 using testing_support::FileExists;
+using testing_support::Parm;
 using testing_support::ReadBytes;
 using testing_support::ReadTextLines;
 using testing_support::RunProcess;
+using testing_support::SettingsOf;
 using testing_support::TextFileBytes;
 using testing_support::WriteBytes;
 using Lines = std::vector<std::wstring>;
-
-std::wstring Parm(const std::wstring& name, const std::wstring& value) {
-    return L"<parm name=\"" + name + L"\" value=\"" + value + L"\"/>";
-}
-
-handset::Settings SettingsOf(const std::wstring& displayName) {
-    for (const auto& store : handset::ListStores()) {
-        if (store.displayName == displayName) {
-            return store.settings;
-        }
-    }
-    ADD_FAILURE() << "no store named " << testing_support::Utf8(displayName);
-    return {};
-}
 
 class BatchRepair : public ::testing::Test {
 protected:

@@ -1,6 +1,6 @@
 // Faults the program meets on a handset, for the real program: a process killed while it saves
-// config, a run log that cannot be written, a store that cannot be opened, no messaging session,
-// a configuration manager that refuses everything, and a Startup value that is missing or long.
+// config, a run log that cannot be written, a store that cannot be opened, a configuration
+// manager that refuses everything, and a very long Startup value.
 // Nothing may be lost, and each run reports what it did.
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include "autostart/startup_shortcut.h"
 #include "handset/messaging/store_registry.h"
 #include "store/config_file.h"
+#include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 #include "tests/support/scoped_handset.h"
@@ -20,16 +21,14 @@ namespace {
 
 using testing_support::BinFolder;
 using testing_support::FileExists;
+using testing_support::Parm;
 using testing_support::ReadBytes;
 using testing_support::ReadTextLines;
 using testing_support::RunProcess;
+using testing_support::SettingsOf;
 using testing_support::TextFileBytes;
 using testing_support::WriteBytes;
 using Lines = std::vector<std::wstring>;
-
-std::wstring Parm(const std::wstring& name, const std::wstring& value) {
-    return L"<parm name=\"" + name + L"\" value=\"" + value + L"\"/>";
-}
 
 // A config whose long first section makes each save take a while, and Work's section last, so
 // that saving Work keeps every line in its place.
@@ -90,15 +89,6 @@ TEST(KilledWhileSaving, ConfigIsAlwaysExactlyTheOldOrTheNewContent) {
     EXPECT_FALSE(FileExists(config + L".new"));
 }
 
-handset::Settings SettingsOf(const std::wstring& displayName) {
-    for (const auto& store : handset::ListStores()) {
-        if (store.displayName == displayName) {
-            return store.settings;
-        }
-    }
-    return {};
-}
-
 // The batch mode of courierfix.exe, installed in a folder of its own, on the test's handset.
 class BatchFaults : public ::testing::Test {
 protected:
@@ -155,17 +145,6 @@ TEST_F(BatchFaults, AStoreThatCannotBeOpenedEndsTheWalkAndTheAccountsBeyondAreNo
                      L"repairing [Work]: OK.", L"repairing [Home]: account not found.", L"Done"}));
     EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.work.example"}}));
     EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"INSERVER", L"lost"}}));
-}
-
-TEST_F(BatchFaults, WithoutASessionNothingIsRepairedAndTheRunSaysSo) {
-    handset::SetLogonFails(true);
-
-    EXPECT_EQ(Run(L"--autorepairall"), 1u);
-    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
-                            L"repairing [Work]: account not found.",
-                            L"repairing [Home]: account not found.", L"Done"}));
-    handset::SetLogonFails(false);
-    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"lost"}}));
 }
 
 TEST_F(BatchFaults, ARefusingConfigurationManagerFailsEveryRepairAndChangesNothing) {

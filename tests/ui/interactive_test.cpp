@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "handset/messaging/store_registry.h"
+#include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 #include "tests/support/scoped_handset.h"
@@ -14,14 +15,11 @@
 
 namespace {
 
+using testing_support::Parm;
 using testing_support::ReadTextLines;
 using testing_support::TextFileBytes;
 using testing_support::WriteBytes;
 using Lines = std::vector<std::wstring>;
-
-std::wstring Parm(const std::wstring& name, const std::wstring& value) {
-    return L"<parm name=\"" + name + L"\" value=\"" + value + L"\"/>";
-}
 
 std::wstring Text(HWND window) {
     wchar_t text[256] = {};

@@ -13,6 +13,7 @@
 #include "autostart/startup_shortcut.h"
 #include "handset/messaging/store_registry.h"
 #include "store/config_file.h"
+#include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/scoped_handset.h"
 #include "tests/support/temp_folder.h"
@@ -25,16 +26,13 @@
 namespace {
 
 using testing_support::FileExists;
+using testing_support::Parm;
 using testing_support::ReadBytes;
 using testing_support::ReadTextLines;
 using testing_support::TextFileBytes;
 using testing_support::WriteBytes;
 using ui_testing::TextOf;
 using Lines = std::vector<std::wstring>;
-
-std::wstring Parm(const std::wstring& name, const std::wstring& value) {
-    return L"<parm name=\"" + name + L"\" value=\"" + value + L"\"/>";
-}
 
 Lines LinesOf(const AccountRecord* account) {
     Lines lines;
