@@ -39,7 +39,7 @@ typedef ULONG FLAGS;
 #define PT_CLSID 0x0048UL
 #define PT_BINARY 0x0102UL
 
-#define PROP_TYPE(ulPropTag) ((ULONG)(ulPropTag)&0xFFFFUL)
+#define PROP_TYPE(ulPropTag) (((ULONG)(ulPropTag)) & 0xFFFFUL)
 #define PROP_ID(ulPropTag) (((ULONG)(ulPropTag)) >> 16)
 #define PROP_TAG(ulPropType, ulPropID) ((((ULONG)(ulPropID)) << 16) | ((ULONG)(ulPropType)))
 #define CHANGE_PROP_TYPE(ulPropTag, ulPropType)                                                    \
