@@ -72,8 +72,8 @@ else
   chmod a-w "$folder"
 fi
 if touch "$folder/probe" 2>/dev/null; then
-  echo "this host cannot make a folder read-only; skipped"
-  exit 77
+  echo "this host cannot make a folder read-only; the rest is skipped"
+  exit $((failures > 0 ? 1 : 77))
 fi
 repair_in_dialog "$WINE" courierfix.exe >"$work/result"
 check "the dialog says the settings were not saved" \
