@@ -8,7 +8,6 @@
 //   options       opens the drop-down of the Options soft key, as a tap on it does
 //   escape        closes an open menu, as the Escape key does
 //   repair        taps "3 - Repair" and prints the result line
-//   auto-repair   chooses "Auto repair on soft reset" from the Options menu
 //   about         opens the About dialog from its menu command
 //   close-about   closes the About dialog with its OK button
 //   quit          the "Quit" soft key; waits until the program has ended
@@ -117,10 +116,6 @@ int wmain(int argc, wchar_t** argv) {
         wchar_t result[256] = {};
         GetDlgItemTextW(dialog, IDC_RESULT_LINE, result, 256);
         std::wprintf(L"%ls\n", result);
-        return 0;
-    }
-    if (step == L"auto-repair") {
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_AUTO_REPAIR, 0), 0);
         return 0;
     }
     if (step == L"about") {
