@@ -8,16 +8,15 @@
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
+#include "tests/support/installed_program.h"
 #include "tests/support/scoped_handset.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 using testing_support::BinFolder;
-using testing_support::FileExists;
 using testing_support::Parm;
 using testing_support::ReadBytes;
-using testing_support::ReadTextLines;
 using testing_support::RunProcess;
 using testing_support::SettingsOf;
 using testing_support::TextFileBytes;
@@ -26,27 +25,15 @@ using Lines = std::vector<std::wstring>;
 
 class BatchRepair : public ::testing::Test {
 protected:
-    void SetUp() override {
-        exe = folder / L"courierfix.exe";
-        ASSERT_TRUE(CopyFileW((BinFolder() + L"courierfix.exe").c_str(), exe.c_str(), FALSE));
+    void WriteConfig(const Lines& lines) {
+        WriteBytes(program.File(L"config"), TextFileBytes(lines));
     }
-
-    void WriteConfig(const Lines& lines) { WriteBytes(folder / L"config", TextFileBytes(lines)); }
-
-    // Runs the program with the argument text, as the shell passes it after the quoted path.
-    unsigned long Run(const std::wstring& arguments) {
-        auto result = RunProcess(L"\"" + exe + L"\" " + arguments, 60000);
-        EXPECT_TRUE(result.started);
-        EXPECT_FALSE(result.timedOut);
-        return result.exitCode;
-    }
-
-    Lines Log() { return ReadTextLines(folder / L"log.txt"); }
+    unsigned long Run(const std::wstring& arguments) { return program.Run(arguments); }
+    Lines Log() { return program.Log(); }
 
     testing_support::ScopedHandset handsetState;
     // A folder with blanks in its path, as "Program Files" has.
-    testing_support::TempFolder folder{L"\\Program Files\\Courier fix"};
-    std::wstring exe;
+    testing_support::InstalledProgram program{L"\\Program Files\\Courier fix"};
 };
 
 TEST_F(BatchRepair, WritesTheLogOfAListAndAllRunAndFailsWhenOneRepairFails) {
@@ -55,7 +42,7 @@ TEST_F(BatchRepair, WritesTheLogOfAListAndAllRunAndFailsWhenOneRepairFails) {
     WriteConfig({L"[Work]", Parm(L"INSERVER", L"pop.work.example"),
                  Parm(L"OUTSERVER", L"smtp.work.example"), L"[Spare]",
                  Parm(L"INSERVER", L"pop.spare.example"), Parm(L"NOSUCHPARM", L"x")});
-    std::string configBefore = ReadBytes(folder / L"config");
+    std::string configBefore = ReadBytes(program.File(L"config"));
 
     EXPECT_EQ(Run(L"--autorepair:Work;Home-- --autorepairall"), 1u);
 
@@ -67,7 +54,7 @@ TEST_F(BatchRepair, WritesTheLogOfAListAndAllRunAndFailsWhenOneRepairFails) {
                                                       {L"OUTSERVER", L"smtp.work.example"}}));
     // The refused document changed nothing, and a batch run never writes config.
     EXPECT_EQ(SettingsOf(L"Spare"), (handset::Settings{{L"INSERVER", L"spare-in"}}));
-    EXPECT_EQ(ReadBytes(folder / L"config"), configBefore);
+    EXPECT_EQ(ReadBytes(program.File(L"config")), configBefore);
 }
 
 TEST_F(BatchRepair, ExitsWithZeroWhenEveryRepairSucceededOrNoneWasAsked) {
@@ -127,7 +114,7 @@ TEST_F(BatchRepair, WithoutASessionEveryNameIsNotFound) {
 
 TEST_F(BatchRepair, AConfigThatCannotBeOpenedRepairsNothing) {
     handset::AddAccount(L"Work");
-    ASSERT_TRUE(CreateDirectoryW((folder / L"config").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((program.File(L"config")).c_str(), nullptr));
 
     EXPECT_EQ(Run(L"--autorepairall"), 0u);
     EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All", L"Done"}));
@@ -168,8 +155,8 @@ TEST_F(BatchRepair, TakesHandMadeConfigFilesAsTheyComeAndNeverChangesThem) {
     config.push_back(L"[]");
     WriteConfig(config);
     // And bytes that are no UTF-8 at all, a lone carriage return and no final line feed.
-    std::string bytes = ReadBytes(folder / L"config") + "\xff\xfe\x80junk\r[Ho\xc3me]";
-    WriteBytes(folder / L"config", bytes);
+    std::string bytes = ReadBytes(program.File(L"config")) + "\xff\xfe\x80junk\r[Ho\xc3me]";
+    WriteBytes(program.File(L"config"), bytes);
 
     EXPECT_EQ(Run(L"--autorepairall"), 1u);
     EXPECT_EQ(Log(),
@@ -178,13 +165,13 @@ TEST_F(BatchRepair, TakesHandMadeConfigFilesAsTheyComeAndNeverChangesThem) {
                      L"repairing [Work]: OK.", L"repairing []: account not found.", L"Done"}));
     // The last of the ten lines of the first exact section wins in the handset.
     EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop9.example"}}));
-    EXPECT_EQ(ReadBytes(folder / L"config"), bytes);
+    EXPECT_EQ(ReadBytes(program.File(L"config")), bytes);
 }
 
 TEST_F(BatchRepair, SurvivesAnyCommandLine) {
     handset::AddAccount(L"Work");
     WriteConfig({L"[Work]", Parm(L"INSERVER", L"in")});
-    std::string configBefore = ReadBytes(folder / L"config");
+    std::string configBefore = ReadBytes(program.File(L"config"));
 
     const std::wstring longName(5000, L'x');
     const std::wstring commandLines[] = {
@@ -203,7 +190,7 @@ TEST_F(BatchRepair, SurvivesAnyCommandLine) {
         ASSERT_FALSE(log.empty());
         EXPECT_EQ(log[0].rfind(L"Command line: [", 0), 0u);
     }
-    EXPECT_EQ(ReadBytes(folder / L"config"), configBefore);
+    EXPECT_EQ(ReadBytes(program.File(L"config")), configBefore);
 }
 
 TEST_F(BatchRepair, RunsFromTheStartupShortcutAfterASoftReset) {
@@ -216,7 +203,7 @@ TEST_F(BatchRepair, RunsFromTheStartupShortcutAfterASoftReset) {
     testing_support::TempFolder startup{L"\\StartUp"};
     auto previousStartup = handset::StartupFolder();
     ASSERT_TRUE(handset::SetStartupFolder(startup.Path().substr(0, startup.Path().size() - 1)));
-    std::wstring command = L"\"" + exe + L"\" --autorepairall";
+    std::wstring command = L"\"" + program.Exe() + L"\" --autorepairall";
     WriteBytes(startup / L"autorepair.lnk",
                TextFileBytes({std::to_wstring(command.size()) + L"#" + command}));
 

@@ -14,6 +14,7 @@
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
+#include "tests/support/installed_program.h"
 #include "tests/support/scoped_handset.h"
 #include "tests/support/temp_folder.h"
 
@@ -23,7 +24,6 @@ using testing_support::BinFolder;
 using testing_support::FileExists;
 using testing_support::Parm;
 using testing_support::ReadBytes;
-using testing_support::ReadTextLines;
 using testing_support::RunProcess;
 using testing_support::SettingsOf;
 using testing_support::TextFileBytes;
@@ -93,33 +93,25 @@ TEST(KilledWhileSaving, ConfigIsAlwaysExactlyTheOldOrTheNewContent) {
 class BatchFaults : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(CopyFileW((BinFolder() + L"courierfix.exe").c_str(), exe.c_str(), FALSE));
         handset::AddAccount(L"Work", {{L"INSERVER", L"lost"}});
         handset::AddAccount(L"Home", {{L"INSERVER", L"lost"}});
-        WriteBytes(folder / L"config",
+        WriteBytes(program.File(L"config"),
                    TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.work.example"), L"[Home]",
                                   Parm(L"INSERVER", L"pop.home.example")}));
-        configBefore = ReadBytes(folder / L"config");
+        configBefore = ReadBytes(program.File(L"config"));
     }
 
-    unsigned long Run(const std::wstring& arguments) {
-        auto result = RunProcess(L"\"" + exe + L"\" " + arguments, 60000);
-        EXPECT_TRUE(result.started);
-        EXPECT_FALSE(result.timedOut);
-        return result.exitCode;
-    }
-
-    Lines Log() { return ReadTextLines(folder / L"log.txt"); }
+    unsigned long Run(const std::wstring& arguments) { return program.Run(arguments); }
+    Lines Log() { return program.Log(); }
 
     testing_support::ScopedHandset handsetState;
-    testing_support::TempFolder folder{L"\\Courierfix"};
-    std::wstring exe = folder / L"courierfix.exe";
+    testing_support::InstalledProgram program;
     std::string configBefore;
 };
 
 TEST_F(BatchFaults, ALogThatCannotBeWrittenStopsNoRepairAndChangesNoExitCode) {
     // A folder where log.txt should be: the log cannot be opened at all.
-    ASSERT_TRUE(CreateDirectoryW((folder / L"log.txt").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((program.File(L"log.txt")).c_str(), nullptr));
 
     EXPECT_EQ(Run(L"--autorepairall"), 0u);
     EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.work.example"}}));
@@ -130,7 +122,7 @@ TEST_F(BatchFaults, ALogThatCannotBeWrittenStopsNoRepairAndChangesNoExitCode) {
     EXPECT_EQ(Run(L"--autorepair:Work--"), 1u);
     handset::SetRefusesDocuments(false);
     EXPECT_EQ(Run(L"--autorepair:Home--"), 0u);
-    EXPECT_EQ(ReadBytes(folder / L"config"), configBefore);
+    EXPECT_EQ(ReadBytes(program.File(L"config")), configBefore);
 }
 
 TEST_F(BatchFaults, AStoreThatCannotBeOpenedEndsTheWalkAndTheAccountsBeyondAreNotFound) {
@@ -158,18 +150,17 @@ TEST_F(BatchFaults, ARefusingConfigurationManagerFailsEveryRepairAndChangesNothi
     handset::SetRefusesDocuments(false);
     EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"lost"}}));
     EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"INSERVER", L"lost"}}));
-    EXPECT_EQ(ReadBytes(folder / L"config"), configBefore);
+    EXPECT_EQ(ReadBytes(program.File(L"config")), configBefore);
 }
 
 // A Startup value far longer than a path buffer: the shortcut lies under it, and a soft reset
 // finds it there and runs it.
 TEST(StartupFolderFaults, AShortcutUnderAVeryLongStartupValueRunsAfterASoftReset) {
     testing_support::ScopedHandset handsetState;
-    testing_support::TempFolder program{L"\\Courierfix"};
-    const std::wstring exe = program / L"courierfix.exe";
-    ASSERT_TRUE(CopyFileW((BinFolder() + L"courierfix.exe").c_str(), exe.c_str(), FALSE));
+    testing_support::InstalledProgram program;
     handset::AddAccount(L"Work", {{L"INSERVER", L"lost"}});
-    WriteBytes(program / L"config", TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.example")}));
+    WriteBytes(program.File(L"config"),
+               TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.example")}));
 
     testing_support::TempFolder startup{L"\\" + std::wstring(120, L's') + L"\\" +
                                         std::wstring(120, L't')};
@@ -178,7 +169,7 @@ TEST(StartupFolderFaults, AShortcutUnderAVeryLongStartupValueRunsAfterASoftReset
     auto previous = handset::StartupFolder();
     ASSERT_TRUE(handset::SetStartupFolder(startupPath));
     // The shortcut as the dialog's menu item makes it, from inside the installed program.
-    const std::wstring line = StartupShortcutLine(exe, L" --autorepairall");
+    const std::wstring line = StartupShortcutLine(program.Exe(), L" --autorepairall");
     WriteBytes(startup / L"autorepair.lnk", TextFileBytes({line}));
     EXPECT_EQ(GetStartupShortcutPath(), startupPath + L"\\autorepair.lnk");
 

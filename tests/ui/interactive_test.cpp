@@ -8,9 +8,8 @@
 #include "handset/messaging/store_registry.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
-#include "tests/support/process.h"
+#include "tests/support/installed_program.h"
 #include "tests/support/scoped_handset.h"
-#include "tests/support/temp_folder.h"
 #include "ui/resource.h"
 
 namespace {
@@ -61,16 +60,14 @@ HWND WaitForMainDialog(DWORD processId) {
 
 TEST(InteractiveProgram, RepairsTheChosenAccountAndQuits) {
     testing_support::ScopedHandset handsetState;
-    testing_support::TempFolder folder{L"\\Program Files\\Courierfix"};
-    const std::wstring exe = folder / L"courierfix.exe";
-    ASSERT_TRUE(
-        CopyFileW((testing_support::BinFolder() + L"courierfix.exe").c_str(), exe.c_str(), FALSE));
+    testing_support::InstalledProgram program{L"\\Program Files\\Courierfix"};
     handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
     handset::AddAccount(L"Home", {{L"INSERVER", L"untouched"}});
-    WriteBytes(folder / L"config", TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.saved")}));
-    WriteBytes(folder / L"log.txt", "an old log\r\n");
+    WriteBytes(program.File(L"config"),
+               TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.saved")}));
+    WriteBytes(program.File(L"log.txt"), "an old log\r\n");
 
-    std::wstring commandLine = L"\"" + exe + L"\"";
+    std::wstring commandLine = L"\"" + program.Exe() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -125,8 +122,8 @@ TEST(InteractiveProgram, RepairsTheChosenAccountAndQuits) {
     CloseHandle(process.hProcess);
     EXPECT_EQ(exitCode, 0u);
 
-    EXPECT_EQ(ReadTextLines(folder / L"log.txt"), (Lines{L"Command line: []"}));
-    EXPECT_EQ(ReadTextLines(folder / L"config"),
+    EXPECT_EQ(ReadTextLines(program.File(L"log.txt")), (Lines{L"Command line: []"}));
+    EXPECT_EQ(ReadTextLines(program.File(L"config")),
               (Lines{L"[Work]", Parm(L"INSERVER", L"pop.saved"), Parm(L"OUTSERVER", L"smtp.work"),
                      Parm(L"AUTHSECRET", L""), Parm(L"SMTPALTAUTHNAME", L"me@work"),
                      Parm(L"SMTPALTPASSWORD", L""), Parm(L"SMTPALTDOMAIN", L"")}));

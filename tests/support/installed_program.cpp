@@ -1,0 +1,30 @@
+#include "tests/support/installed_program.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "tests/support/files.h"
+#include "tests/support/process.h"
+
+namespace testing_support {
+
+InstalledProgram::InstalledProgram(const std::wstring& leaf)
+    : folder(leaf), exe(folder / L"courierfix.exe") {
+    if (!CopyFileW((BinFolder() + L"courierfix.exe").c_str(), exe.c_str(), FALSE)) {
+        ADD_FAILURE() << "courierfix.exe could not be installed";
+    }
+}
+
+unsigned long InstalledProgram::Run(const std::wstring& arguments) const {
+    auto result = RunProcess(L"\"" + exe + L"\" " + arguments, 60000);
+    EXPECT_TRUE(result.started);
+    EXPECT_FALSE(result.timedOut);
+    return result.exitCode;
+}
+
+std::vector<std::wstring> InstalledProgram::Log() const {
+    return ReadTextLines(File(L"log.txt"));
+}
+
+} // namespace testing_support

@@ -1,0 +1,33 @@
+// courierfix.exe copied into a folder of its own, as an installation leaves it, and started as
+// the shell starts it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_folder.h"
+
+namespace testing_support {
+
+class InstalledProgram {
+public:
+    // leaf is the end of the program folder's path, so a test can ask for blanks in it.
+    explicit InstalledProgram(const std::wstring& leaf = L"\\Courierfix");
+
+    // A file of the program folder, such as config or log.txt.
+    std::wstring File(const std::wstring& name) const { return folder / name; }
+    const std::wstring& Exe() const { return exe; }
+
+    // Runs the program with the argument text after its quoted path and one blank, and gives
+    // its exit code; a run that does not start or end in time fails the test.
+    unsigned long Run(const std::wstring& arguments) const;
+
+    // The lines of log.txt.
+    std::vector<std::wstring> Log() const;
+
+private:
+    TempFolder folder;
+    std::wstring exe;
+};
+
+} // namespace testing_support
