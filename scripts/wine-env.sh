@@ -6,17 +6,28 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer windows: the program needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 export WINEARCH=win64
+# A handset draws with its own fonts: no host font, substitution or rendering rule may change a
+# pixel, so fontconfig sees an empty configuration and Wine finds only the prefix's fonts.
+export FONTCONFIG_FILE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/fonts.conf"
+# Wine's own fonts, Tahoma among them, which every prefix gets a copy of.
+WINE_FONTS=/usr/share/wine/fonts
 
-# wine_prefix PATH: uses PATH as WINEPREFIX, creating it on first use.
+# wine_prefix PATH: uses PATH as WINEPREFIX, creating it on first use. A prefix made before it
+# had its own fonts lacks the mark and is made again.
 wine_prefix() {
   export WINEPREFIX=$1
-  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+  local mark="$WINEPREFIX/.handset-fonts"
+  if [[ ! -f "$WINEPREFIX/system.reg" || ! -f "$mark" ]]; then
+    rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     timeout 300 "$WINE" wineboot --init >/dev/null 2>&1
     # A handset has no window manager: windows are placed where the program puts them, and
     # hiding one does not wait for a manager that is not there.
     timeout 60 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     timeout 120 "$WINESERVER" --wait
+    # Debian's Wine looks for these in a folder it does not have; in the prefix it finds them.
+    cp "$WINE_FONTS"/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    touch "$mark"
   fi
 }
 

@@ -3,10 +3,53 @@
 #include "ui/resource.h"
 
 #include <aygshell.h>
+#include <gtest/gtest.h>
 
 namespace ui_testing {
 
 namespace {
+
+// Every layout check assumes the handset's system font. Without it every rectangle and every
+// text width is off, so the whole suite stops at this one message instead.
+class HandsetFontCheck : public testing::Environment {
+public:
+    void SetUp() override {
+        std::wstring face = DialogFontFamily();
+        ASSERT_EQ(face, L"Tahoma")
+            << "the dialogs are drawn in " << testing::PrintToString(face)
+            << " instead of the handset's Tahoma: the prefix lacks Wine's fonts, or the host's "
+               "fontconfig leaks in (see scripts/wine-env.sh)";
+    }
+
+private:
+    static std::wstring DialogFontFamily() {
+        UniqueWindow dialog = CreatePlainDialog(IDD_ABOUT);
+        if (!dialog) {
+            return L"(no dialog)";
+        }
+        HDC dc = GetDC(dialog.get());
+        HGDIOBJ previous = SelectObject(
+            dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dialog.get(), WM_GETFONT, 0, 0)));
+        // The face asked for is "MS Shell Dlg"; the font file's own family tells what was found.
+        wchar_t face[LF_FACESIZE] = {};
+        GetTextFaceW(dc, LF_FACESIZE, face);
+        std::wstring family = std::wstring(L"a bitmap font for ") + face;
+        if (UINT size = GetOutlineTextMetricsW(dc, 0, nullptr); size > 0) {
+            std::vector<BYTE> metrics(size);
+            auto* outline = reinterpret_cast<OUTLINETEXTMETRICW*>(metrics.data());
+            if (GetOutlineTextMetricsW(dc, size, outline) > 0) {
+                family = reinterpret_cast<const wchar_t*>(
+                    metrics.data() + reinterpret_cast<UINT_PTR>(outline->otmpFamilyName));
+            }
+        }
+        SelectObject(dc, previous);
+        ReleaseDC(dialog.get(), dc);
+        return family;
+    }
+};
+
+[[maybe_unused]] testing::Environment* const fontCheck =
+    testing::AddGlobalTestEnvironment(new HandsetFontCheck);
 
 INT_PTR CALLBACK MainLikeProc(HWND dialog, UINT message, WPARAM, LPARAM) {
     if (message == WM_INITDIALOG) {
