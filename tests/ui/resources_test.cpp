@@ -42,10 +42,13 @@ void ExpectNoClippedText(HWND dialog) {
     }
 }
 
+// As the dialog manager places a control: its position and its size are each converted from
+// dialog units, so the far corner is not the conversion of the template's far corner.
 RECT DialogUnits(HWND dialog, int x, int y, int width, int height) {
-    RECT rect{x, y, x + width, y + height};
-    MapDialogRect(dialog, &rect);
-    return rect;
+    RECT placement{x, y, width, height};
+    MapDialogRect(dialog, &placement);
+    return {placement.left, placement.top, placement.left + placement.right,
+            placement.top + placement.bottom};
 }
 
 std::vector<WORD> ResourceWords(const wchar_t* name, const wchar_t* type) {
