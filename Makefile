@@ -30,7 +30,7 @@ screenshot: build
 bench: build
 	@scripts/bench.sh
 
-format:
+format: deps
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
