@@ -24,9 +24,7 @@ void StartUp(HINSTANCE instance) {
     if (session != nullptr) {
         EnumerateAccounts(session, accountTable);
     }
-    for (int index = 0; index < accountTable.accountCount(); ++index) {
-        LoadAccountSection(*accountTable.At(index));
-    }
+    LoadAccountSections(accountTable);
 }
 
 void ShutDown(RunLog& log) {

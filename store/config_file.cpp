@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
+#include <unordered_map>
 #include <vector>
 
-#include "accounts/account_record.h"
+#include "accounts/account_table.h"
 #include "app/program_folder.h"
 #include "store/text_file.h"
 
@@ -43,24 +44,41 @@ std::wstring AccountHeader(const std::wstring& displayName) {
     return L"[" + displayName + L"]";
 }
 
-std::vector<std::wstring> ReadAccountSection(const std::wstring& configPath,
-                                             const std::wstring& displayName) {
-    std::vector<std::wstring> body;
+SavedSections ReadAccountSections(const std::wstring& configPath,
+                                  std::span<const std::wstring> displayNames) {
+    SavedSections sections;
     TextLineReader reader(configPath);
     if (!reader.IsOpen()) {
-        return body;
+        return sections;
     }
-    const std::wstring header = AccountHeader(displayName);
+    // The names still waiting for their first section, by their header line.
+    std::unordered_map<std::wstring, std::wstring> waiting;
+    for (const auto& name : displayNames) {
+        waiting.emplace(AccountHeader(name), name);
+    }
+    std::vector<std::wstring>* body = nullptr;
     std::wstring line;
     while (reader.ReadLine(line)) {
-        if (line == header) {
-            break;
+        if (!IsHeaderLine(line)) {
+            if (body != nullptr) {
+                body->push_back(std::move(line));
+            }
+            continue;
+        }
+        body = nullptr;
+        if (auto found = waiting.find(line); found != waiting.end()) {
+            body = &sections[found->second];
+            waiting.erase(found);
         }
     }
-    while (reader.ReadLine(line) && !IsHeaderLine(line)) {
-        body.push_back(std::move(line));
-    }
-    return body;
+    return sections;
+}
+
+std::vector<std::wstring> ReadAccountSection(const std::wstring& configPath,
+                                             const std::wstring& displayName) {
+    SavedSections sections = ReadAccountSections(configPath, std::span(&displayName, 1));
+    auto found = sections.find(displayName);
+    return found != sections.end() ? std::move(found->second) : std::vector<std::wstring>{};
 }
 
 void LoadAccountSection(AccountRecord& account, const std::wstring& configPath) {
@@ -70,8 +88,26 @@ void LoadAccountSection(AccountRecord& account, const std::wstring& configPath) 
     }
 }
 
-void LoadAccountSection(AccountRecord& account) {
-    LoadAccountSection(account, GetConfigFilePath());
+void LoadAccountSections(AccountTable& table, const std::wstring& configPath) {
+    std::vector<std::wstring> names;
+    names.reserve(static_cast<size_t>(table.accountCount()));
+    for (int index = 0; index < table.accountCount(); ++index) {
+        names.push_back(table.At(index)->GetName());
+    }
+    const SavedSections sections = ReadAccountSections(configPath, names);
+    // Accounts of the same name each get the same first section.
+    for (int index = 0; index < table.accountCount(); ++index) {
+        AccountRecord& account = *table.At(index);
+        if (auto found = sections.find(account.GetName()); found != sections.end()) {
+            for (const auto& line : found->second) {
+                account.AddParmLine(line);
+            }
+        }
+    }
+}
+
+void LoadAccountSections(AccountTable& table) {
+    LoadAccountSections(table, GetConfigFilePath());
 }
 
 bool SaveAccountSection(const std::wstring& configPath, const std::wstring& displayName,
