@@ -50,16 +50,12 @@ HRESULT AccountRecord::InitFromStore(IMsgStore* openStore) {
 }
 
 int AccountRecord::AddParmLine(const std::wstring& line) {
-    if (parmLineCount >= maxParmLines) {
-        return -1;
-    }
-    parmLines[static_cast<size_t>(parmLineCount)] = line;
-    ++parmLineCount;
+    parmLines.push_back(line);
     return 0;
 }
 
 std::wstring AccountRecord::GetParmLine(int index) const {
-    if (index < 0 || index >= parmLineCount) {
+    if (index < 0 || index >= GetParmLineCount()) {
         return {};
     }
     return parmLines[static_cast<size_t>(index)];

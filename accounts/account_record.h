@@ -4,8 +4,9 @@
 
 #include <cemapi.h>
 
-#include <array>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "accounts/mapi_owners.h"
 
@@ -15,9 +16,10 @@ constexpr ULONG AccountGuidTag = 0x81130048;
 
 class AccountRecord {
 public:
+    // Room made for the lines at once; an account with more still holds all of them.
     static constexpr int MaxParmLines = 10;
 
-    AccountRecord() = default;
+    AccountRecord() { parmLines.reserve(MaxParmLines); }
     AccountRecord(const AccountRecord&) = delete;
     AccountRecord& operator=(const AccountRecord&) = delete;
 
@@ -32,13 +34,16 @@ public:
     // upper-case hexadecimal. Empty for a record that was never initialised.
     std::wstring GetGuidText() const;
 
-    int GetParmLineCount() const { return parmLineCount; }
+    int GetParmLineCount() const { return static_cast<int>(parmLines.size()); }
 
-    // 0 when the line was stored in the next free slot, -1 when all slots are in use.
+    // Appends the line after the ones held; 0, since a record has room for every line.
     int AddParmLine(const std::wstring& line);
 
-    // The line in slot index, or an empty string for an index outside the lines in use.
+    // The line at index, or an empty string for an index outside the lines held.
     std::wstring GetParmLine(int index) const;
+
+    // Every line, in order.
+    std::span<const std::wstring> GetParmLines() const { return parmLines; }
 
     // The value of the first line whose name field is exactly settingName, unescaped: 0 and the
     // value when there is one, -1 and an empty value otherwise.
@@ -48,9 +53,9 @@ public:
     // (escaped for XML). 0 when replaced, -1 when no line has that name; never adds a line.
     int SetParmValue(const std::wstring& settingName, const std::wstring& newValue);
 
-    // Submits the lines, in slot order, to the configuration manager as one provisioning
-    // document for this account. 0 when accepted (or when there is no store to repair), -1 when
-    // refused.
+    // Submits the lines, in order, to the configuration manager as one provisioning document for
+    // this account. 0 when accepted (or when there is no store to repair), -1 when refused, or
+    // when a line holds a character that XML cannot carry: then nothing is submitted.
     int Repair() const;
 
 private:
@@ -58,7 +63,5 @@ private:
     std::wstring displayName;
     InterfaceOwner<IMsgStore> store;
     MapiBuffer<SPropValue> guidBuffer;
-    int maxParmLines = MaxParmLines;
-    std::array<std::wstring, MaxParmLines> parmLines;
-    int parmLineCount = 0;
+    std::vector<std::wstring> parmLines;
 };

@@ -1,9 +1,12 @@
 #include "app/batch_repair.h"
 
+#include <optional>
+#include <vector>
+
 #include "accounts/account_table.h"
 #include "app/command_line.h"
-#include "app/program_folder.h"
-#include "store/text_file.h"
+#include "files/program_folder.h"
+#include "files/text_file.h"
 
 bool RepairAccountByName(RunLog& log, const std::wstring& name) {
     log.Write(L"repairing [");
@@ -36,22 +39,39 @@ bool RepairNamedAccounts(RunLog& log, const std::wstring& listText) {
     return allRepaired;
 }
 
+std::optional<std::wstring> SectionName(const std::wstring& headerLine) {
+    if (headerLine.empty() || headerLine[0] != L'[') {
+        return std::nullopt;
+    }
+    // A header that ends with "]" names the text between its "[" and that last "]", so
+    // "[Mail [old]]" is the account "Mail [old]"; any other names its text up to the first "]".
+    size_t closing = headerLine.back() == L']' ? headerLine.size() - 1 : headerLine.find(L']');
+    if (closing == std::wstring::npos) {
+        return std::nullopt;
+    }
+    return headerLine.substr(1, closing - 1);
+}
+
 bool RepairAllSavedAccounts(RunLog& log, const std::wstring& configPath) {
     log.WriteLine(L"Auto repair All");
 
-    bool allRepaired = true;
+    // The names first: a file that cannot be read whole is not one to repair from at all.
     TextLineReader reader(configPath);
-    std::wstring line;
-    while (reader.ReadLine(line)) {
-        // A section header names its account up to the first "]"; what follows is ignored.
-        if (line.empty() || line[0] != L'[') {
-            continue;
+    std::vector<std::wstring> names;
+    std::string bytes;
+    while (reader.ReadLineBytes(bytes)) {
+        if (!bytes.empty() && bytes[0] == '[') {
+            if (auto name = SectionName(DecodeLine(bytes))) {
+                names.push_back(std::move(*name));
+            }
         }
-        size_t closing = line.find(L']');
-        if (closing == std::wstring::npos) {
-            continue;
+    }
+    // A config that is there but cannot be read is a failure; a missing one holds no sections.
+    bool allRepaired = (reader.IsOpen() || reader.IsMissing()) && !reader.Failed();
+    if (allRepaired) {
+        for (const auto& name : names) {
+            allRepaired = RepairAccountByName(log, name) && allRepaired;
         }
-        allRepaired = RepairAccountByName(log, line.substr(1, closing - 1)) && allRepaired;
     }
 
     log.WriteLine(L"Done");

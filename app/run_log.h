@@ -1,20 +1,23 @@
 // log.txt beside the program: replaced at every start, one line per event, each line on disk as
-// soon as it is complete. A log that cannot be written stops nothing.
+// soon as it is complete. A log that cannot be written stops nothing. A line ends only where the
+// program ends it: a CR or LF inside a text (a name from a store or the command line) is written
+// as the visible symbol U+240D or U+240A, so that no text can forge a line of its own.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "store/text_file.h"
+#include "files/text_file.h"
 
 class RunLog {
 public:
-    explicit RunLog(const std::wstring& path) : writer(path) {}
+    explicit RunLog(const std::wstring& path)
+        : writer(TextFileWriter::Replace(path, ByteOrderMark::Written)) {}
 
     // Part of a line.
-    void Write(std::wstring_view text) { writer.Write(text); }
+    void Write(std::wstring_view text);
     // Ends the line and flushes it.
-    void EndLine() { writer.EndLine(true); }
+    void EndLine() { writer.EndLineAndFlush(); }
     void WriteLine(std::wstring_view text) {
         Write(text);
         EndLine();

@@ -2,31 +2,47 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <cwchar>
 
-#include "app/program_folder.h"
-#include "store/text_file.h"
+#include "files/handles.h"
+#include "files/program_folder.h"
+#include "files/text_file.h"
 
 namespace {
 
 constexpr wchar_t shellFoldersKey[] = L"SYSTEM\\EXPLORER\\SHELL FOLDERS";
 
+// The text of a string value: REG_SZ and REG_EXPAND_SZ as stored (nothing is expanded), the first
+// string of a REG_MULTI_SZ. Empty for a value of any other type.
+std::wstring StringOfValue(DWORD type, std::wstring data) {
+    if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) {
+        return {};
+    }
+    // Up to the first terminating zero: for a list of strings, the end of the first one.
+    data.resize(std::wcslen(data.c_str()));
+    return data;
+}
+
 std::wstring ReadStartupFolder() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, shellFoldersKey, 0, KEY_QUERY_VALUE, &opened) !=
+        ERROR_SUCCESS) {
+        return {};
+    }
+    OwnedKey key(opened);
     // The value may be of any length, and may change between asking for its size and reading it.
-    std::wstring folder;
+    DWORD type = REG_NONE;
     DWORD size = 0;
-    LSTATUS status =
-        RegGetValueW(HKEY_LOCAL_MACHINE, shellFoldersKey, L"Startup",
-                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, nullptr, &size);
+    LSTATUS status = RegQueryValueExW(key.Get(), L"Startup", nullptr, &type, nullptr, &size);
+    std::wstring data;
     while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
-        folder.resize(size / sizeof(wchar_t) + 1);
-        size = static_cast<DWORD>(folder.size() * sizeof(wchar_t));
-        status = RegGetValueW(HKEY_LOCAL_MACHINE, shellFoldersKey, L"Startup",
-                              RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
-                              folder.data(), &size);
+        // One character more than asked for, so that the text always ends in a zero.
+        data.assign(size / sizeof(wchar_t) + 1, L'\0');
+        size = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
+        status = RegQueryValueExW(key.Get(), L"Startup", nullptr, &type,
+                                  reinterpret_cast<BYTE*>(data.data()), &size);
         if (status == ERROR_SUCCESS) {
-            folder.resize(wcsnlen(folder.c_str(), folder.size()));
-            return folder;
+            return StringOfValue(type, std::move(data));
         }
     }
     return {};
@@ -45,15 +61,18 @@ std::wstring GetStartupShortcutPath() {
 }
 
 bool StartupShortcutExists() {
-    UniqueFile file(_wfopen(GetStartupShortcutPath().c_str(), L"r"));
-    return file != nullptr;
+    OwnedHandle file(CreateFileW(GetStartupShortcutPath().c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.IsValid();
 }
 
 int CreateStartupShortcut(const std::wstring& argumentText) {
     const std::wstring path = GetStartupShortcutPath();
-    TextFileWriter writer(path);
+    // The shell reads the count from the file's first byte: no byte-order mark before it.
+    TextFileWriter writer = TextFileWriter::Replace(path, ByteOrderMark::Omitted);
     writer.Write(StartupShortcutLine(GetProgramFilePath(), argumentText));
-    writer.EndLine(true);
+    writer.EndLine();
     bool written = writer.Commit();
     written = writer.Close() && written;
     if (!written) {

@@ -5,8 +5,9 @@
 #include <string>
 
 // The Startup folder (registry value Startup under HKEY_LOCAL_MACHINE\SYSTEM\EXPLORER\SHELL
-// FOLDERS, read at whatever length it has; empty when it cannot be read) joined with
-// "\autorepair.lnk".
+// FOLDERS, read at whatever length it has, of any string type: REG_SZ, REG_EXPAND_SZ as stored,
+// the first string of a REG_MULTI_SZ; empty when the key or value is missing or is no string)
+// joined with "\autorepair.lnk".
 std::wstring GetStartupShortcutPath();
 
 // The shortcut's one line: the number of characters of the command in decimal, "#", and the
@@ -16,8 +17,9 @@ std::wstring StartupShortcutLine(const std::wstring& programPath, const std::wst
 // Whether the shortcut file can be opened for reading.
 bool StartupShortcutExists();
 
-// Writes the shortcut line for this program and argumentText. 0 when the file was written whole;
-// negative otherwise, leaving no file behind.
+// Writes the shortcut line for this program and argumentText, UTF-8 without a byte-order mark, as
+// a handset's shell reads it. 0 when the file was written whole; negative otherwise, leaving no
+// file behind.
 int CreateStartupShortcut(const std::wstring& argumentText);
 
 // Deletes the shortcut. 0 when it is gone (also when it was not there); negative when it could

@@ -16,9 +16,9 @@
 
 #include "accounts/account_discovery.h"
 #include "accounts/account_table.h"
-#include "app/program_folder.h"
+#include "files/program_folder.h"
 #include "store/config_file.h"
-#include "store/text_file.h"
+#include "files/text_file.h"
 #include "ui/dialog_template.h"
 #include "ui/main_dialog.h"
 #include "ui/resource.h"
@@ -37,15 +37,15 @@ std::wstring Parm(const std::wstring& name, const std::wstring& value) {
 
 // A config of sections of ten lines each, the measured account's in the middle of them.
 void WriteConfig(const std::wstring& path, int lines) {
-    TextFileWriter writer(path);
+    TextFileWriter writer = TextFileWriter::Replace(path, ByteOrderMark::Written);
     const int sections = lines / 11;
     for (int section = 0; section < sections; ++section) {
         writer.Write(section == sections / 2 ? L"[Work]"
                                              : L"[Account " + std::to_wstring(section) + L"]");
-        writer.EndLine(false);
+        writer.EndLine();
         for (int line = 0; line < 10; ++line) {
             writer.Write(Parm(L"INSERVER", L"pop" + std::to_wstring(line) + L".example"));
-            writer.EndLine(false);
+            writer.EndLine();
         }
     }
     writer.Close();

@@ -46,8 +46,8 @@ bool WalkStores(IMAPISession* session) {
 
 std::vector<std::wstring> ReadDocuments(const wchar_t* path) {
     std::vector<std::wstring> documents;
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE file =
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return documents;
     }
@@ -79,8 +79,7 @@ std::vector<std::wstring> ReadDocuments(const wchar_t* path) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     IMAPISession* session = nullptr;
-    bool accepted = SUCCEEDED(MAPILogonEx(0, nullptr, nullptr, 0, &session)) &&
-                    WalkStores(session);
+    bool accepted = SUCCEEDED(MAPILogonEx(0, nullptr, nullptr, 0, &session)) && WalkStores(session);
     std::wstring path = arguments;
     if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') {
         path = path.substr(1, path.size() - 2);
@@ -89,8 +88,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     accepted = accepted && !documents.empty();
     for (const auto& document : documents) {
         LPWSTR reply = nullptr;
-        accepted = SUCCEEDED(DMProcessConfigXML(document.c_str(), CFGFLAG_PROCESS, &reply)) &&
-                   accepted;
+        accepted =
+            SUCCEEDED(DMProcessConfigXML(document.c_str(), CFGFLAG_PROCESS, &reply)) && accepted;
         delete[] reply;
     }
     if (session != nullptr) {

@@ -110,6 +110,17 @@ std::wstring EscapeParmValue(std::wstring_view value) {
         case L'\'':
             escaped += L"&apos;";
             break;
+        // Line breaks would split the line in config, and an XML parser turns a raw TAB, CR or LF
+        // in an attribute into a blank: references keep them as they are.
+        case L'\t':
+            escaped += L"&#9;";
+            break;
+        case L'\r':
+            escaped += L"&#13;";
+            break;
+        case L'\n':
+            escaped += L"&#10;";
+            break;
         default:
             escaped += character;
         }

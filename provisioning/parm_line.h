@@ -32,7 +32,8 @@ std::wstring_view FieldText(std::wstring_view line, std::wstring_view marker);
 // Whether a line has a well-formed value field: the marker, an opening and a closing quote.
 bool HasValueField(std::wstring_view line);
 
-// XML escaping of a value (& < > " '), so that whatever the user typed is applied intact.
+// XML escaping of a value (& < > " ' and TAB, CR, LF as character references), so that whatever
+// the user typed is applied intact and the line stays one line.
 std::wstring EscapeParmValue(std::wstring_view value);
 
 // The reverse: the five named entities and numeric character references are decoded; an

@@ -4,8 +4,7 @@
 
 int AccountRecord::GetParmValue(const std::wstring& settingName, std::wstring& value) const {
     value.clear();
-    for (int slot = 0; slot < parmLineCount; ++slot) {
-        const std::wstring& line = parmLines[static_cast<size_t>(slot)];
+    for (const std::wstring& line : parmLines) {
         if (FieldText(line, L"name") == settingName) {
             value = UnescapeParmValue(FieldText(line, L"value"));
             return 0;
@@ -15,8 +14,7 @@ int AccountRecord::GetParmValue(const std::wstring& settingName, std::wstring& v
 }
 
 int AccountRecord::SetParmValue(const std::wstring& settingName, const std::wstring& newValue) {
-    for (int slot = 0; slot < parmLineCount; ++slot) {
-        std::wstring& line = parmLines[static_cast<size_t>(slot)];
+    for (std::wstring& line : parmLines) {
         if (FieldText(line, L"name") != settingName) {
             continue;
         }

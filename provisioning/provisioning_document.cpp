@@ -2,6 +2,7 @@
 
 #include <cfgmgrapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 
@@ -28,6 +29,27 @@ std::wstring AccountRecord::GetGuidText() const {
     return text;
 }
 
+bool IsXmlText(std::wstring_view text) {
+    for (size_t at = 0; at < text.size(); ++at) {
+        wchar_t unit = text[at];
+        if (unit < 0x20 && unit != L'\t' && unit != L'\n' && unit != L'\r') {
+            return false;
+        }
+        if (unit == 0xFFFE || unit == 0xFFFF) {
+            return false;
+        }
+        // A surrogate must be the first half of a pair followed by its second half.
+        if (unit >= 0xD800 && unit <= 0xDFFF) {
+            if (unit > 0xDBFF || at + 1 == text.size() || text[at + 1] < 0xDC00 ||
+                text[at + 1] > 0xDFFF) {
+                return false;
+            }
+            ++at;
+        }
+    }
+    return true;
+}
+
 std::wstring BuildProvisioningDocument(std::wstring_view guidText,
                                        std::span<const std::wstring> parmLines) {
     size_t length =
@@ -52,8 +74,10 @@ int AccountRecord::Repair() const {
     if (!store) {
         return 0;
     }
-    std::wstring document = BuildProvisioningDocument(
-        GetGuidText(), std::span(parmLines.data(), static_cast<size_t>(parmLineCount)));
+    if (!std::all_of(parmLines.begin(), parmLines.end(), IsXmlText)) {
+        return -1;
+    }
+    std::wstring document = BuildProvisioningDocument(GetGuidText(), parmLines);
     LPWSTR reply = nullptr;
     HRESULT status = DMProcessConfigXML(document.c_str(), CFGFLAG_PROCESS, &reply);
     // The reply is ours to free, and nothing in it is needed.

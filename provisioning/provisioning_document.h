@@ -6,6 +6,10 @@
 #include <string>
 #include <string_view>
 
+// Whether XML 1.0 can carry the text: no control character but TAB, CR and LF, neither U+FFFE
+// nor U+FFFF, no surrogate outside a pair. A document with any other character is malformed.
+bool IsXmlText(std::wstring_view text);
+
 // The document text: no white space between the pieces, the lines pasted in their order exactly
 // as given.
 std::wstring BuildProvisioningDocument(std::wstring_view guidText,

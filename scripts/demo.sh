@@ -28,11 +28,15 @@ echo
 echo "The handset's stores after a soft reset lost the settings:"
 handset stores | sed 's/^/    /'
 
-# The shortcut that "Auto repair on soft reset" places in the Startup folder.
+# The shortcut that "Auto repair on soft reset" places in the Startup folder: the count from the
+# very first byte, as a handset's shell reads it.
 startup=$(handset startup-folder | tr -d '\r')
 command='"C:\Program Files\Courierfix\courierfix.exe" --autorepairall'
 startup_unix=$(wine_run 30 winepath -u "$startup" 2>/dev/null)
-printf '\xEF\xBB\xBF%s#%s\r\n' "${#command}" "$command" >"$startup_unix/autorepair.lnk"
+printf '%s#%s\r\n' "${#command}" "$command" >"$startup_unix/autorepair.lnk"
+echo
+echo "The Startup shortcut's first bytes:"
+head -c 16 "$startup_unix/autorepair.lnk" | od -An -c | sed 's/^/   /'
 echo
 echo "The soft reset starts the Startup folder's shortcuts:"
 handset softreset | sed 's/^/    /'

@@ -17,27 +17,33 @@ std::wstring AccountHeader(const std::wstring& displayName);
 // "[" name "]", up to the next line that begins with "[" or the end of the file.
 using SavedSections = std::map<std::wstring, std::vector<std::wstring>>;
 
-// The first section of each of the given names, found in one pass over the file, by name. A name
-// without a section has no entry; so has every name when the file cannot be read.
-SavedSections ReadAccountSections(const std::wstring& configPath,
-                                  std::span<const std::wstring> displayNames);
+// The first section of each of the given names, found in one pass over the file, by name; a name
+// without a section has no entry. False, with no section at all, when the file exists but could
+// not be read whole (no access, a read error, a file or a line too long); a missing file is an
+// empty one.
+bool ReadAccountSections(const std::wstring& configPath, std::span<const std::wstring> displayNames,
+                         SavedSections& sections);
 // The first section of one name; empty when there is none.
 std::vector<std::wstring> ReadAccountSection(const std::wstring& configPath,
                                              const std::wstring& displayName);
 
-// Appends the body lines of the account's first section to its parm lines, as far as it has
-// room. A missing or unreadable file, or no section, adds nothing.
+// Appends the body lines of the account's first section to its parm lines. A missing or
+// unreadable file, or no section, adds nothing.
 void LoadAccountSection(AccountRecord& account, const std::wstring& configPath);
 
-// The same for every account of the table, reading the file once for all of them.
-void LoadAccountSections(AccountTable& table, const std::wstring& configPath);
+// The same for every account of the table, reading the file once for all of them. False when
+// the file exists but could not be read whole; then no account got a line.
+bool LoadAccountSections(AccountTable& table, const std::wstring& configPath);
 // The same, for the config file beside the program.
-void LoadAccountSections(AccountTable& table);
+bool LoadAccountSections(AccountTable& table);
 
 // Rewrites the file with every section of the account removed and the account's section, with
-// the given lines, appended; every other line stays, in its order. The new content is written
-// beside the file and replaces it in one step, so a failure leaves the file exactly as it was.
-// Returns whether the file now holds the new section.
+// the given lines, appended; every other line stays, in its order and byte for byte. The new
+// content is written to a fresh file beside it that replaces it in one step, so a failure leaves
+// the file exactly as it was. The file's lock is held throughout, so that saves of other
+// processes never lose one another's sections. Returns whether the file now holds the new
+// section: false when the file exists but cannot be read whole, since rewriting it would lose
+// what it holds, and when the name or a line holds a line break, which would end it early.
 bool SaveAccountSection(const std::wstring& configPath, const std::wstring& displayName,
                         std::span<const std::wstring> parmLines);
 // The same, for the config file beside the program.

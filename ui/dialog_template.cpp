@@ -1,6 +1,6 @@
 #include "ui/dialog_template.h"
 
-#include "app/program_folder.h"
+#include "files/program_folder.h"
 
 LPCDLGTEMPLATEW LoadDialogTemplate(int id) {
     HRSRC resource = FindResourceW(instanceHandle, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "accounts/account_table.h"
-#include "app/program_folder.h"
+#include "files/program_folder.h"
 #include "autostart/startup_shortcut.h"
 #include "ui/about_dialog.h"
 #include "ui/dialog_template.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "accounts/account_table.h"
-#include "app/program_folder.h"
+#include "files/program_folder.h"
 #include "provisioning/parm_line.h"
 #include "ui/dialog_template.h"
 #include "ui/main_dialog.h"

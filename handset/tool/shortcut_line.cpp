@@ -27,11 +27,8 @@ std::optional<std::wstring> ParseShortcutLine(const std::wstring& line) {
 }
 
 std::optional<std::wstring> ShortcutCommand(const std::string& fileBytes) {
-    std::string bytes = fileBytes;
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
-        bytes.erase(0, 3);
-    }
-    bytes = bytes.substr(0, bytes.find_first_of("\r\n"));
+    // From the first byte on, as a handset's shell reads it: a byte-order mark is no digit.
+    std::string bytes = fileBytes.substr(0, fileBytes.find_first_of("\r\n"));
     if (bytes.empty()) {
         return std::nullopt;
     }

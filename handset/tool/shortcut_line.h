@@ -12,8 +12,9 @@ namespace handset {
 // "count#command" with a count that matches.
 std::optional<std::wstring> ParseShortcutLine(const std::wstring& line);
 
-// The command of a shortcut file's bytes: UTF-8, an optional byte-order mark, the first line
-// with its CR/LF removed. Nothing when the bytes are not valid UTF-8 or the line is malformed.
+// The command of a shortcut file's bytes: UTF-8, the first line with its CR/LF removed, read from
+// the first byte as a handset's shell reads it. Nothing when the bytes are not valid UTF-8 or the
+// line is malformed, a line behind a byte-order mark included.
 std::optional<std::wstring> ShortcutCommand(const std::string& fileBytes);
 
 } // namespace handset

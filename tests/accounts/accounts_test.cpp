@@ -118,18 +118,17 @@ TEST_F(Discovery, WithoutASessionListsNothing) {
     EXPECT_EQ(table.accountCount(), 0);
 }
 
-TEST(AccountRecordLines, HoldTenLinesInTheOrderAdded) {
+TEST(AccountRecordLines, HoldEveryLineInTheOrderAdded) {
     AccountRecord record;
     EXPECT_EQ(record.GetParmLineCount(), 0);
     EXPECT_EQ(record.GetParmLine(0), L"");
-    for (int index = 0; index < AccountRecord::MaxParmLines; ++index) {
+    for (int index = 0; index < 3 * AccountRecord::MaxParmLines; ++index) {
         EXPECT_EQ(record.AddParmLine(L"line " + std::to_wstring(index)), 0);
     }
-    EXPECT_EQ(record.AddParmLine(L"eleventh"), -1);
-    EXPECT_EQ(record.GetParmLineCount(), 10);
+    EXPECT_EQ(record.GetParmLineCount(), 30);
     EXPECT_EQ(record.GetParmLine(0), L"line 0");
-    EXPECT_EQ(record.GetParmLine(9), L"line 9");
-    EXPECT_EQ(record.GetParmLine(10), L"");
+    EXPECT_EQ(record.GetParmLine(29), L"line 29");
+    EXPECT_EQ(record.GetParmLine(30), L"");
     EXPECT_EQ(record.GetParmLine(-1), L"");
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "autostart/startup_shortcut.h"
 #include "handset/messaging/store_registry.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
@@ -112,12 +113,25 @@ TEST_F(BatchRepair, WithoutASessionEveryNameIsNotFound) {
                      L"Auto repair All", L"repairing [Work]: account not found.", L"Done"}));
 }
 
-TEST_F(BatchRepair, AConfigThatCannotBeOpenedRepairsNothing) {
+TEST_F(BatchRepair, AConfigThatCannotBeReadRepairsNothingAndFailsTheRun) {
     handset::AddAccount(L"Work");
-    ASSERT_TRUE(CreateDirectoryW((program.File(L"config")).c_str(), nullptr));
-
+    // Missing: nothing was saved, so nothing failed.
     EXPECT_EQ(Run(L"--autorepairall"), 0u);
     EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All", L"Done"}));
+
+    // A folder, or a file over the size a config can have: there, but not to be read.
+    ASSERT_TRUE(CreateDirectoryW((program.File(L"config")).c_str(), nullptr));
+    EXPECT_EQ(Run(L"--autorepairall"), 1u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All", L"Done"}));
+    RemoveDirectoryW(program.File(L"config").c_str());
+
+    std::string huge = TextFileBytes({L"[Work]", Parm(L"INSERVER", L"in")});
+    huge += std::string(17 * 1024 * 1024, ';');
+    WriteBytes(program.File(L"config"), huge);
+    EXPECT_EQ(Run(L"--autorepairall"), 1u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All", L"Done"}));
+    EXPECT_EQ(Run(L"--autorepair:Work--"), 1u);
+    EXPECT_EQ(SettingsOf(L"Work"), handset::Settings{});
 }
 
 TEST_F(BatchRepair, RepairsEveryAccountOfAHandsetWithMoreThanTwenty) {
@@ -141,16 +155,17 @@ TEST_F(BatchRepair, RepairsEveryAccountOfAHandsetWithMoreThanTwenty) {
 TEST_F(BatchRepair, TakesHandMadeConfigFilesAsTheyComeAndNeverChangesThem) {
     handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
     handset::AddAccount(L"Home");
+    handset::AddAccount(L"Mail [old]", {{L"INSERVER", L"broken"}});
     Lines config = {L"stray text before any section",          L"",      L"[Work] old",
                     Parm(L"INSERVER", L"from-the-old-header"), L"[Work", L"[Work]"};
-    // Twelve body lines: only the first ten fit the account. The two after them would be refused
-    // by the configuration manager, so a successful repair shows that they were left out.
-    for (int index = 0; index < 10; ++index) {
+    // Twelve body lines, more than the record makes room for at first: all of them are applied,
+    // in order, so the last one is what the handset keeps.
+    for (int index = 1; index <= 12; ++index) {
         config.push_back(Parm(L"INSERVER", L"pop" + std::to_wstring(index) + L".example"));
     }
-    config.push_back(Parm(L"NOSUCHPARM", L"11"));
-    config.push_back(Parm(L"NOSUCHPARM", L"12"));
     config.push_back(L"[Home]");
+    config.push_back(L"[Mail [old]]");
+    config.push_back(Parm(L"INSERVER", L"pop.old.example"));
     config.push_back(L"[Work]");
     config.push_back(L"[]");
     WriteConfig(config);
@@ -159,12 +174,13 @@ TEST_F(BatchRepair, TakesHandMadeConfigFilesAsTheyComeAndNeverChangesThem) {
     WriteBytes(program.File(L"config"), bytes);
 
     EXPECT_EQ(Run(L"--autorepairall"), 1u);
-    EXPECT_EQ(Log(),
-              (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
-                     L"repairing [Work]: OK.", L"repairing [Work]: OK.", L"repairing [Home]: OK.",
-                     L"repairing [Work]: OK.", L"repairing []: account not found.", L"Done"}));
-    // The last of the ten lines of the first exact section wins in the handset.
-    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop9.example"}}));
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
+                            L"repairing [Work]: OK.", L"repairing [Work]: OK.",
+                            L"repairing [Home]: OK.", L"repairing [Mail [old]]: OK.",
+                            L"repairing [Work]: OK.", L"repairing []: account not found.",
+                            L"repairing [HoÃme]: account not found.", L"Done"}));
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop12.example"}}));
+    EXPECT_EQ(SettingsOf(L"Mail [old]"), (handset::Settings{{L"INSERVER", L"pop.old.example"}}));
     EXPECT_EQ(ReadBytes(program.File(L"config")), bytes);
 }
 
@@ -203,9 +219,9 @@ TEST_F(BatchRepair, RunsFromTheStartupShortcutAfterASoftReset) {
     testing_support::TempFolder startup{L"\\StartUp"};
     auto previousStartup = handset::StartupFolder();
     ASSERT_TRUE(handset::SetStartupFolder(startup.Path().substr(0, startup.Path().size() - 1)));
-    std::wstring command = L"\"" + program.Exe() + L"\" --autorepairall";
     WriteBytes(startup / L"autorepair.lnk",
-               TextFileBytes({std::to_wstring(command.size()) + L"#" + command}));
+               testing_support::Utf8(StartupShortcutLine(program.Exe(), L" --autorepairall")) +
+                   "\r\n");
 
     auto reset = RunProcess(L"\"" + BinFolder() + L"handset.exe\" softreset", 120000);
     if (previousStartup) {

@@ -77,7 +77,8 @@ TEST(KilledWhileSaving, ConfigIsAlwaysExactlyTheOldOrTheNewContent) {
         std::string content = ReadBytes(config);
         ASSERT_TRUE(content == withA || content == withB)
             << "kill " << kill << " left " << content.size() << " bytes";
-        killedMidSave += FileExists(config + L".new") ? 1 : 0;
+        // A kill in the middle of a save leaves its new file beside config.
+        killedMidSave += testing_support::FolderEntries(folder.Path()).size() > 1 ? 1 : 0;
     }
     CloseHandle(started);
     // Most kills land while a new file is being written: the test saw what it is meant to see.
@@ -86,7 +87,74 @@ TEST(KilledWhileSaving, ConfigIsAlwaysExactlyTheOldOrTheNewContent) {
     // A half-written file left by a kill is no obstacle to the next save, which clears it away.
     ASSERT_TRUE(SaveAccountSection(config, L"Work", Lines{Parm(L"INSERVER", L"c.example")}));
     EXPECT_EQ(ReadBytes(config), TextFileBytes(ConfigWithWork(L"c.example")));
-    EXPECT_FALSE(FileExists(config + L".new"));
+    EXPECT_EQ(testing_support::FolderEntries(folder.Path()), Lines{L"config"});
+}
+
+// Processes started one right after the other, to run at the same time; each is waited for and
+// its exit code taken when the owner goes.
+class ProcessesTogether {
+public:
+    ~ProcessesTogether() { WaitForAll(); }
+    void Start(const std::wstring& commandLine) {
+        std::wstring line = commandLine;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &process));
+        CloseHandle(process.hThread);
+        processes.push_back(process.hProcess);
+    }
+    // The exit codes, in the order the processes were started.
+    std::vector<DWORD> WaitForAll() {
+        std::vector<DWORD> codes;
+        for (HANDLE process : processes) {
+            DWORD code = 99;
+            if (WaitForSingleObject(process, 60000) != WAIT_OBJECT_0) {
+                TerminateProcess(process, 98);
+            }
+            GetExitCodeProcess(process, &code);
+            CloseHandle(process);
+            codes.push_back(code);
+        }
+        processes.clear();
+        return codes;
+    }
+
+private:
+    std::vector<HANDLE> processes;
+};
+
+TEST(TwoWriters, EverySaveOfTwoProcessesSavingAtTheSameMomentIsKept) {
+    testing_support::TempFolder folder;
+    const std::wstring config = folder / L"config";
+    WriteBytes(config, TextFileBytes({L"; two writers"}));
+    const std::wstring eventName = L"CourierfixWriters" + std::to_wstring(GetCurrentProcessId());
+    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    ASSERT_NE(start, nullptr);
+
+    // Each saves 50 sections of accounts of its own: a save that another one lost is missing.
+    ProcessesTogether writers;
+    for (const wchar_t* prefix : {L"A", L"B"}) {
+        writers.Start(L"\"" + BinFolder() + L"save_loop.exe\" \"" + config + L"\" " + eventName +
+                      L" " + prefix + L" 50");
+    }
+    SetEvent(start);
+    EXPECT_EQ(writers.WaitForAll(), (std::vector<DWORD>{0, 0}));
+    CloseHandle(start);
+
+    std::vector<std::wstring> names;
+    for (const wchar_t* prefix : {L"A", L"B"}) {
+        for (int index = 1; index <= 50; ++index) {
+            names.push_back(prefix + std::to_wstring(index));
+        }
+    }
+    SavedSections sections;
+    ASSERT_TRUE(ReadAccountSections(config, names, sections));
+    for (const auto& name : names) {
+        EXPECT_EQ(sections[name], Lines{Parm(L"INSERVER", name)}) << "the save of " << name;
+    }
+    EXPECT_EQ(testing_support::FolderEntries(folder.Path()), Lines{L"config"});
 }
 
 // The batch mode of courierfix.exe, installed in a folder of its own, on the test's handset.
@@ -139,6 +207,41 @@ TEST_F(BatchFaults, AStoreThatCannotBeOpenedEndsTheWalkAndTheAccountsBeyondAreNo
     EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"INSERVER", L"lost"}}));
 }
 
+TEST_F(BatchFaults, TwoRunsStartedTogetherRunOneAfterTheOther) {
+    // More accounts make a longer run, so that two of them would overlap. The two runs log
+    // different lines: a log that mixed them would be neither.
+    Lines config = {L"[Work]", Parm(L"INSERVER", L"pop.work.example"), L"[Home]",
+                    Parm(L"INSERVER", L"pop.home.example")};
+    std::wstring list = L"--autorepair:Home";
+    Lines all = {L"Command line: [--autorepairall]", L"Auto repair All", L"repairing [Work]: OK.",
+                 L"repairing [Home]: OK."};
+    Lines named = {L"repairing [Home]: OK."};
+    for (int index = 1; index <= 10; ++index) {
+        const std::wstring name = L"Account " + std::to_wstring(index);
+        handset::AddAccount(name);
+        config.push_back(L"[" + name + L"]");
+        config.push_back(Parm(L"INSERVER", L"pop" + std::to_wstring(index) + L".example"));
+        all.push_back(L"repairing [" + name + L"]: OK.");
+        list += L";" + name;
+        named.push_back(L"repairing [" + name + L"]: OK.");
+    }
+    all.push_back(L"Done");
+    named.insert(named.begin(),
+                 {L"Command line: [" + list + L"--]", L"Auto repair: [" + list + L"]"});
+    WriteBytes(program.File(L"config"), TextFileBytes(config));
+
+    for (int round = 0; round < 8; ++round) {
+        ProcessesTogether runs;
+        runs.Start(L"\"" + program.Exe() + L"\" --autorepairall");
+        runs.Start(L"\"" + program.Exe() + L"\" " + list + L"--");
+        ASSERT_EQ(runs.WaitForAll(), (std::vector<DWORD>{0, 0})) << "round " << round;
+        // One whole run, never a mix of two.
+        const std::string log = ReadBytes(program.File(L"log.txt"));
+        ASSERT_TRUE(log == TextFileBytes(all) || log == TextFileBytes(named))
+            << "round " << round << ": " << testing::PrintToString(log);
+    }
+}
+
 TEST_F(BatchFaults, ARefusingConfigurationManagerFailsEveryRepairAndChangesNothing) {
     handset::SetRefusesDocuments(true);
 
@@ -170,7 +273,7 @@ TEST(StartupFolderFaults, AShortcutUnderAVeryLongStartupValueRunsAfterASoftReset
     ASSERT_TRUE(handset::SetStartupFolder(startupPath));
     // The shortcut as the dialog's menu item makes it, from inside the installed program.
     const std::wstring line = StartupShortcutLine(program.Exe(), L" --autorepairall");
-    WriteBytes(startup / L"autorepair.lnk", TextFileBytes({line}));
+    WriteBytes(startup / L"autorepair.lnk", testing_support::Utf8(line) + "\r\n");
     EXPECT_EQ(GetStartupShortcutPath(), startupPath + L"\\autorepair.lnk");
 
     auto reset = RunProcess(L"\"" + BinFolder() + L"handset.exe\" softreset", 120000);

@@ -63,6 +63,36 @@ check "config is exactly as it was" same "$(cmp -s "$work/config.before" "$folde
 check "nothing is left beside it" "config courierfix.exe log.txt" "$(ls "$folder" | xargs)"
 check "the account was repaired" pop.saved "$(setting INSERVER)"
 
+echo "== A link planted where the new config could be expected"
+write_config 10
+handset set Work INSERVER=broken >/dev/null
+echo "not to be touched" >"$work/target"
+ln -s "$work/target" "$folder/config.new"
+repair_in_dialog "$WINE" courierfix.exe >"$work/result"
+check "the dialog says the account was repaired and saved" \
+  "Account successfully repaired" "$(cat "$work/result")"
+check "the link's target is untouched" "not to be touched" "$(cat "$work/target")"
+check "config is a file of its own" file "$([[ -f "$folder/config" && ! -L "$folder/config" ]] && echo file)"
+check "config holds the section saved" '<parm name="INSERVER" value="pop.saved"/>' \
+  "$(tr -d '\r' <"$folder/config" | grep -A1 -x '\[Work\]' | tail -n 1)"
+rm -f "$folder/config.new"
+
+echo "== A config that never ends"
+rm -f "$folder/config"
+ln -s /dev/zero "$folder/config"
+started=$SECONDS
+(cd "$folder" && wine_run 60 courierfix.exe --autorepairall)
+check "the batch run fails" 1 "$?"
+took=$((SECONDS - started))
+check "it stops reading at once" yes "$([[ $took -lt 20 ]] && echo yes)"
+check "the batch run logged no repair" "Command line: [--autorepairall]|Auto repair All|Done" \
+  "$(log_lines | paste -sd'|')"
+repair_in_dialog "$WINE" courierfix.exe >"$work/result"
+check "the dialog refuses to save over it" \
+  "Account repaired, but settings not saved" "$(cat "$work/result")"
+check "config is still what it was" /dev/zero "$(readlink "$folder/config")"
+rm -f "$folder/config"
+
 echo "== The program folder cannot be written"
 write_config 10
 handset set Work INSERVER=broken >/dev/null

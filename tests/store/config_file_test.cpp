@@ -4,12 +4,15 @@
 
 #include "accounts/account_record.h"
 #include "store/config_file.h"
+#include "files/text_file.h"
+#include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 using testing_support::FolderEntries;
+using testing_support::Parm;
 using testing_support::ReadBytes;
 using testing_support::ReadTextLines;
 using testing_support::TextFileBytes;
@@ -60,10 +63,10 @@ TEST_F(ConfigFile, LoadsNamesAndValuesOutsideAscii) {
     EXPECT_EQ(Section(name), (Lines{L"<parm name=\"AUTHSECRET\" value=\"\U0001F511 ключ\"/>"}));
 }
 
-TEST_F(ConfigFile, LoadingFillsTheRecordAsFarAsItHasRoom) {
+TEST_F(ConfigFile, LoadingAddsEveryLineOfTheSectionToWhatTheRecordHolds) {
     // A record that was never initialised has the empty name, so its section is "[]".
     Lines lines = {L"[]"};
-    for (int index = 1; index <= 12; ++index) {
+    for (int index = 1; index <= 25; ++index) {
         lines.push_back(L"line " + std::to_wstring(index));
     }
     Write(lines);
@@ -71,10 +74,10 @@ TEST_F(ConfigFile, LoadingFillsTheRecordAsFarAsItHasRoom) {
     AccountRecord record;
     record.AddParmLine(L"held before");
     LoadAccountSection(record, config);
-    EXPECT_EQ(record.GetParmLineCount(), 10);
+    EXPECT_EQ(record.GetParmLineCount(), 26);
     EXPECT_EQ(record.GetParmLine(0), L"held before");
     EXPECT_EQ(record.GetParmLine(1), L"line 1");
-    EXPECT_EQ(record.GetParmLine(9), L"line 9");
+    EXPECT_EQ(record.GetParmLine(25), L"line 25");
 
     AccountRecord other;
     LoadAccountSection(other, folder / L"missing");
@@ -155,6 +158,94 @@ TEST_F(ConfigFile, AFailedReplaceLeavesTheFileAsItWasAndNothingBesideIt) {
     EXPECT_FALSE(Save(L"Work", {L"w"}));
     CloseHandle(held);
     EXPECT_EQ(ReadBytes(config), before);
+    EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+}
+
+TEST_F(ConfigFile, FilesMadeElsewhereLoadAndSaveWithoutAChangedCharacter) {
+    // UTF-16 either way round, a lone CR for line ends, a line of Windows-1252: a save of one
+    // account writes UTF-8 and keeps every character of the rest.
+    auto utf16 = [](std::wstring_view text, bool bigEndian) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (wchar_t unit : text) {
+            char pair[2] = {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+            bytes += bigEndian ? pair[1] : pair[0];
+            bytes += bigEndian ? pair[0] : pair[1];
+        }
+        return bytes;
+    };
+    const std::wstring text =
+        L"[Café]\r\n" + Parm(L"AUTHSECRET", L"p\U0001F511ss") + L"\r\n[Work]\rw";
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"UTF-16 LE", utf16(text, false)},
+        {"UTF-16 BE", utf16(text, true)},
+        {"UTF-8, CR only", testing_support::Utf8(text)},
+        {"a Windows-1252 line among UTF-8 ones",
+         "[Caf\xE9]\n" + testing_support::Utf8(Parm(L"AUTHSECRET", L"p\U0001F511ss")) +
+             "\n[Work]\nw"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        WriteBytes(config, test.bytes);
+        EXPECT_EQ(Section(L"Café"), (Lines{Parm(L"AUTHSECRET", L"p\U0001F511ss")}));
+        EXPECT_EQ(Section(L"Work"), (Lines{L"w"}));
+        ASSERT_TRUE(Save(L"Work", {L"w2"}));
+        EXPECT_EQ(Section(L"Café"), (Lines{Parm(L"AUTHSECRET", L"p\U0001F511ss")}));
+        EXPECT_EQ(Section(L"Work"), (Lines{L"w2"}));
+    }
+    // What was UTF-16 is UTF-8 now.
+    WriteBytes(config, utf16(text, false));
+    ASSERT_TRUE(Save(L"Work", {L"w2"}));
+    EXPECT_EQ(ReadBytes(config),
+              testing_support::TextFileBytes(
+                  {L"[Café]", Parm(L"AUTHSECRET", L"p\U0001F511ss"), L"[Work]", L"w2"}));
+}
+
+TEST_F(ConfigFile, SavingKeepsTheBytesOfEveryLineItDoesNotOwn) {
+    // Latin-1 in another account's section: the very bytes go back, not their UTF-8.
+    const std::string others = "[Home]\r\n<parm name=\"AUTHSECRET\" value=\"caf\xE9\"/>\r\n"
+                               "; \xFF\xFE odd\r\n";
+    WriteBytes(config, "\xEF\xBB\xBF" + others + "[Work]\r\nold\r\n");
+    ASSERT_TRUE(Save(L"Work", {L"new"}));
+    EXPECT_EQ(ReadBytes(config), "\xEF\xBB\xBF" + others + "[Work]\r\nnew\r\n");
+    EXPECT_EQ(Section(L"Home"), (Lines{Parm(L"AUTHSECRET", L"café"), L"; ÿþ odd"}));
+}
+
+TEST_F(ConfigFile, SavingRefusesWhatWouldBreakALineAndLeavesTheFile) {
+    Write({L"[Work]", L"w"});
+    const std::string before = ReadBytes(config);
+    EXPECT_FALSE(Save(L"Evil]\r\n[Work", {L"x"}));
+    EXPECT_FALSE(Save(L"Evil\n", {L"x"}));
+    EXPECT_FALSE(Save(L"Home", {L"a", L"b\rc"}));
+    EXPECT_EQ(ReadBytes(config), before);
+    EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+}
+
+TEST_F(ConfigFile, TheNewFileIsAlwaysAFreshOneAndLeftoversGo) {
+    Write({L"[Work]", L"w"});
+    // A file where the new content could be expected, planted there, is neither written nor
+    // moved into place; a leftover of a save that was stopped half-way is cleared away.
+    WriteBytes(folder / L"config.new", "planted");
+    WriteBytes(folder / L"config.0000ABCD.new", "half a save");
+    ASSERT_TRUE(Save(L"Home", {L"h"}));
+    EXPECT_EQ(Content(), (Lines{L"[Work]", L"w", L"[Home]", L"h"}));
+    EXPECT_EQ(ReadBytes(folder / L"config.new"), "planted");
+    EXPECT_EQ(FolderEntries(folder.Path()), (Lines{L"config", L"config.new"}));
+}
+
+TEST_F(ConfigFile, AFileTooLargeToReadIsNeitherLoadedNorRewritten) {
+    // One line too long, then the sections: reading stops at it, and so does everything else.
+    std::string bytes = "\xEF\xBB\xBF; " + std::string(MaxTextLineBytes, 'x') + "\r\n";
+    bytes += "[Work]\r\nw\r\n";
+    WriteBytes(config, bytes);
+    SavedSections sections;
+    EXPECT_FALSE(ReadAccountSections(config, Lines{L"Work"}, sections));
+    EXPECT_TRUE(sections.empty());
+    EXPECT_FALSE(Save(L"Home", {L"h"}));
+    EXPECT_EQ(ReadBytes(config), bytes);
     EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
 }
 

@@ -16,6 +16,7 @@ namespace {
 
 using testing_support::Parm;
 using testing_support::ReadTextLines;
+using testing_support::SettingsOf;
 using testing_support::TextFileBytes;
 using testing_support::WriteBytes;
 using Lines = std::vector<std::wstring>;
@@ -58,7 +59,8 @@ HWND WaitForMainDialog(DWORD processId) {
     return nullptr;
 }
 
-TEST(InteractiveProgram, RepairsTheChosenAccountAndQuits) {
+TEST(InteractiveProgram, RepairsTheChosenAccountAndQuitsAndTheBatchAppliesTheSameAgain) {
+    const std::wstring password = L"\tT\rC\nL &<>\"' café 郵便 \U0001F511";
     testing_support::ScopedHandset handsetState;
     testing_support::InstalledProgram program{L"\\Program Files\\Courierfix"};
     handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
@@ -95,6 +97,9 @@ TEST(InteractiveProgram, RepairsTheChosenAccountAndQuits) {
     EXPECT_EQ(Text(GetDlgItem(page, IDC_IN_SERVER)), L"pop.saved");
     SendMessageW(GetDlgItem(page, IDC_OUT_SERVER), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(L"smtp.work"));
+    // A password of every kind of character a value can hold.
+    SendMessageW(GetDlgItem(page, IDC_PASSWORD), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(password.c_str()));
 
     // Over to the other tab and back: the typed value is kept.
     SendMessageW(tabs, TCM_SETCURFOCUS, 1, 0);
@@ -123,19 +128,21 @@ TEST(InteractiveProgram, RepairsTheChosenAccountAndQuits) {
     EXPECT_EQ(exitCode, 0u);
 
     EXPECT_EQ(ReadTextLines(program.File(L"log.txt")), (Lines{L"Command line: []"}));
+    const std::wstring saved = L"&#9;T&#13;C&#10;L &amp;&lt;&gt;&quot;&apos; café 郵便 \U0001F511";
     EXPECT_EQ(ReadTextLines(program.File(L"config")),
               (Lines{L"[Work]", Parm(L"INSERVER", L"pop.saved"), Parm(L"OUTSERVER", L"smtp.work"),
-                     Parm(L"AUTHSECRET", L""), Parm(L"SMTPALTAUTHNAME", L"me@work"),
+                     Parm(L"AUTHSECRET", saved), Parm(L"SMTPALTAUTHNAME", L"me@work"),
                      Parm(L"SMTPALTPASSWORD", L""), Parm(L"SMTPALTDOMAIN", L"")}));
-    auto stores = handset::ListStores();
-    ASSERT_EQ(stores.size(), 2u);
-    EXPECT_EQ(stores[0].settings, (handset::Settings{{L"AUTHSECRET", L""},
-                                                     {L"INSERVER", L"pop.saved"},
-                                                     {L"OUTSERVER", L"smtp.work"},
-                                                     {L"SMTPALTAUTHNAME", L"me@work"},
-                                                     {L"SMTPALTDOMAIN", L""},
-                                                     {L"SMTPALTPASSWORD", L""}}));
-    EXPECT_EQ(stores[1].settings, (handset::Settings{{L"INSERVER", L"untouched"}}));
+    const handset::Settings repaired = {
+        {L"AUTHSECRET", password},        {L"INSERVER", L"pop.saved"}, {L"OUTSERVER", L"smtp.work"},
+        {L"SMTPALTAUTHNAME", L"me@work"}, {L"SMTPALTDOMAIN", L""},     {L"SMTPALTPASSWORD", L""}};
+    EXPECT_EQ(SettingsOf(L"Work"), repaired);
+    EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"INSERVER", L"untouched"}}));
+
+    // A soft reset later: the batch run applies exactly what the dialog saved.
+    handset::SetSettings(L"Work", {{L"AUTHSECRET", L"lost"}, {L"INSERVER", L"lost"}});
+    EXPECT_EQ(program.Run(L"--autorepairall"), 0u);
+    EXPECT_EQ(SettingsOf(L"Work"), repaired);
 }
 
 } // namespace

@@ -9,7 +9,7 @@
 
 #include "accounts/account_discovery.h"
 #include "accounts/account_table.h"
-#include "app/program_folder.h"
+#include "files/program_folder.h"
 #include "autostart/startup_shortcut.h"
 #include "handset/messaging/store_registry.h"
 #include "store/config_file.h"
@@ -29,6 +29,7 @@ using testing_support::FileExists;
 using testing_support::Parm;
 using testing_support::ReadBytes;
 using testing_support::ReadTextLines;
+using testing_support::SettingsOf;
 using testing_support::TextFileBytes;
 using testing_support::WriteBytes;
 using ui_testing::TextOf;
@@ -233,24 +234,25 @@ TEST_F(MainDialog, ChangingTheTabKeepsWhatWasTypedInTheAccountOnly) {
     EXPECT_FALSE(FileExists(config));
 }
 
-TEST_F(MainDialog, CollectsTheFirst99CharactersAndDropsWhatDoesNotFit) {
+TEST_F(MainDialog, ShowsAndCollectsEverySettingHoweverManyLinesComeFirst) {
+    // Ten blank lines and more before the settings: every one is shown, and what is typed is
+    // kept, in its line; a setting the account lacks still gets a line of its own.
     handset::AddAccount(L"Full");
-    Lines ten;
-    for (int index = 0; index < 9; ++index) {
-        ten.push_back(Parm(L"OTHER" + std::to_wstring(index), L"x"));
-    }
-    ten.push_back(Parm(L"SMTPALTAUTHNAME", L"old"));
-    Open({{L"Full", ten}});
+    Lines lines(10, L"");
+    lines.push_back(Parm(L"OTHER", L"x"));
+    lines.push_back(Parm(L"INSERVER", L"pop.full"));
+    lines.push_back(Parm(L"AUTHSECRET", L"secret"));
+    Open({{L"Full", lines}});
+    EXPECT_EQ(Field(IDC_IN_SERVER), L"pop.full");
+    EXPECT_EQ(Field(IDC_PASSWORD), L"secret");
 
+    Type(IDC_IN_SERVER, L"typed");
     ChooseTab(1);
-    Type(IDC_SMTP_USERNAME, std::wstring(120, L'u'));
-    Type(IDC_SMTP_DOMAIN, L"lost");
+    lines[11] = Parm(L"INSERVER", L"typed");
+    lines.push_back(Parm(L"OUTSERVER", L""));
+    EXPECT_EQ(LinesOf(Selected()), lines);
     ChooseTab(0);
-    AccountRecord* account = Selected();
-    EXPECT_EQ(account->GetParmLineCount(), 10);
-    EXPECT_EQ(account->GetParmLine(9), Parm(L"SMTPALTAUTHNAME", std::wstring(99, L'u')));
-    std::wstring value;
-    EXPECT_EQ(account->GetParmValue(L"SMTPALTDOMAIN", value), -1);
+    EXPECT_EQ(Field(IDC_IN_SERVER), L"typed");
 }
 
 TEST_F(MainDialog, RepairAppliesSavesAndReports) {
@@ -307,6 +309,49 @@ TEST_F(MainDialog, ARefusedRepairSavesNothing) {
     Lines saved = {L"[Work]"};
     saved.insert(saved.end(), collected.begin(), collected.end());
     EXPECT_EQ(ReadTextLines(config), saved);
+}
+
+TEST_F(MainDialog, RepairAppliesAndSavesEveryCharacterThatXmlCanCarryAndNoOther) {
+    handset::AddAccount(L"Work", {{L"AUTHSECRET", L"broken"}});
+    // A TAB saved as a reference: a repair with nothing edited applies and saves it so.
+    WriteBytes(config, TextFileBytes({L"[Work]", Parm(L"AUTHSECRET", L"pa&#9;ss")}));
+    Open({{L"Work", {Parm(L"AUTHSECRET", L"pa&#9;ss")}}});
+    EXPECT_EQ(Field(IDC_PASSWORD), L"pa\tss");
+    Command(IDC_REPAIR);
+    EXPECT_EQ(ResultLine(), L"Account successfully repaired");
+    EXPECT_EQ(SettingsOf(L"Work")[L"AUTHSECRET"], L"pa\tss");
+    EXPECT_EQ(ReadTextLines(config)[1], Parm(L"AUTHSECRET", L"pa&#9;ss"));
+
+    struct Case {
+        std::wstring typed;
+        const wchar_t* saved; // as the line holds it; null when the repair must fail
+    };
+    const Case cases[] = {
+        {L"a\tb\r\nc\rd\ne", L"a&#9;b&#13;&#10;c&#13;d&#10;e"},
+        {L"&<>\"'", L"&amp;&lt;&gt;&quot;&apos;"},
+        {L"café 郵便 \U0001F511", L"café 郵便 \U0001F511"},
+        {L"bell\x07", nullptr},
+        {L"\xFFFE", nullptr},
+        {L"half \xD83D of a pair", nullptr},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(testing::PrintToString(test.typed));
+        Type(IDC_PASSWORD, test.typed);
+        ASSERT_EQ(Field(IDC_PASSWORD), test.typed);
+        const std::string before = ReadBytes(config);
+        const handset::Settings handsetBefore = SettingsOf(L"Work");
+        Command(IDC_REPAIR);
+        if (test.saved == nullptr) {
+            EXPECT_EQ(ResultLine(), L"Repair failed");
+            EXPECT_EQ(ReadBytes(config), before);
+            EXPECT_EQ(SettingsOf(L"Work"), handsetBefore);
+            continue;
+        }
+        EXPECT_EQ(ResultLine(), L"Account successfully repaired");
+        EXPECT_EQ(SettingsOf(L"Work")[L"AUTHSECRET"], test.typed);
+        EXPECT_EQ(ReadTextLines(config)[1], Parm(L"AUTHSECRET", test.saved));
+        EXPECT_EQ(ReadAccountSection(config, L"Work").size(), 3u);
+    }
 }
 
 TEST_F(MainDialog, SaysSoWhenTheSettingsCouldNotBeSaved) {

@@ -202,9 +202,9 @@ protected:
         testing_support::WriteBytes(startupFolder.Path() + L"StartUp\\" + name, bytes);
     }
 
-    // The shortcut line as the program writes it: UTF-8 with a BOM and CRLF.
+    // The shortcut line as the program writes it: UTF-8 without a byte-order mark, and CRLF.
     std::string Line(const std::wstring& command) {
-        return testing_support::TextFileBytes({std::to_wstring(command.size()) + L"#" + command});
+        return Utf8(std::to_wstring(command.size()) + L"#" + command + L"\r\n");
     }
 
     testing_support::TempFolder startupFolder{L" Start"};
@@ -239,11 +239,14 @@ TEST_F(SoftResetTest, SkipsAMalformedShortcutAndRunsTheOthers) {
     Shortcut(L"3 good.lnk", Line(command));
     std::wstring missing = L"\"" + programs.Path() + L"no such program.exe\"";
     Shortcut(L"4 missing program.lnk", Line(missing));
+    Shortcut(L"5 behind a mark.lnk", "\xEF\xBB\xBF" + Line(command));
 
     auto result = Handset(L"softreset");
     EXPECT_EQ(result.exitCode, 1u);
     EXPECT_NE(result.output.find("skipped 1 wrong count.lnk"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("skipped 2 no count.lnk"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("skipped 5 behind a mark.lnk"), std::string::npos)
+        << result.output;
     EXPECT_NE(result.output.find(Utf8(command) + "\n  exit code 7\n"), std::string::npos)
         << result.output;
     EXPECT_NE(result.output.find(Utf8(missing) + "\n  not started"), std::string::npos)

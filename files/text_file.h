@@ -1,0 +1,107 @@
+// The program's text files (config, log.txt, the Startup shortcut) on disk.
+//
+// Written: UTF-8 and CRLF line ends, config and log.txt behind a byte-order mark.
+// Read: whatever a desktop editor may have left. A byte-order mark picks UTF-8, UTF-16 LE or
+// UTF-16 BE; without one the bytes are taken as UTF-8. A line ends at LF, CRLF or a lone CR. A
+// line of bytes that are not valid UTF-8 is read as Windows-1252, the handset's ANSI code page.
+// Every line also keeps the bytes it was read from (UTF-8 for a UTF-16 file), so that a file can
+// be written again without changing a byte of the lines that are not rewritten.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "files/handles.h"
+
+// Past these sizes a file is not read at all: a file that never ends, or a line that does not,
+// must not take the program's memory with it.
+inline constexpr unsigned long long MaxTextFileBytes = 16ull * 1024 * 1024;
+inline constexpr size_t MaxTextLineBytes = 1024 * 1024;
+
+// The text of a line's bytes: UTF-8 when they are valid UTF-8, else Windows-1252.
+std::wstring DecodeLine(std::string_view bytes);
+
+// Reads a file line by line; the line end is not part of the line.
+class TextLineReader {
+public:
+    explicit TextLineReader(const std::wstring& path);
+
+    bool IsOpen() const { return file.IsValid(); }
+    // The open failed because there is no such file (rather than, say, no access to it).
+    bool IsMissing() const { return missing; }
+    // Reading stopped before the end: a read failed, or the file or a line is too long. What was
+    // read is then not the whole file.
+    bool Failed() const { return failed; }
+
+    // The next line as text, or false at the end of the file or after a failure.
+    bool ReadLine(std::wstring& line);
+    // The same, as the line's bytes.
+    bool ReadLineBytes(std::string& bytes);
+
+private:
+    enum class Encoding { Utf8, Utf16LittleEndian, Utf16BigEndian };
+
+    bool Fill();
+    bool Refill();
+    void TranscodeUtf16();
+
+    OwnedHandle file;
+    bool missing = false;
+    bool failed = false;
+    bool atStart = true;
+    bool atEnd = false;
+    // A lone CR ended the last line: a LF right after it belongs to that line end.
+    bool skipLineFeed = false;
+    Encoding encoding = Encoding::Utf8;
+    unsigned long long totalRead = 0;
+    std::string raw;    // bytes as read, of a UTF-16 file not yet transcoded
+    std::string buffer; // UTF-8 (or single-byte) text, from position on not yet taken
+    size_t position = 0;
+};
+
+enum class ByteOrderMark { Written, Omitted };
+
+// Writes a file line by line. Lines are collected in memory and handed to the system when a line
+// is flushed, the buffer is full, or the file is committed or closed.
+class TextFileWriter {
+public:
+    // Creates the file, or empties the one that is there.
+    static TextFileWriter Replace(const std::wstring& path, ByteOrderMark mark);
+    // Creates a file that must not exist yet: an existing file or link of that name is never
+    // opened, and the writer then fails.
+    static TextFileWriter CreateNew(const std::wstring& path, ByteOrderMark mark);
+    // What was written and not yet handed to the system goes now.
+    ~TextFileWriter();
+    TextFileWriter(TextFileWriter&&) = default;
+    TextFileWriter& operator=(TextFileWriter&&) = default;
+
+    bool IsOpen() const { return file.IsValid(); }
+    // Whether the file was opened and every write so far succeeded.
+    bool Good() const { return file.IsValid() && !failed; }
+    // Why the open failed (GetLastError of the open), or 0.
+    DWORD OpenError() const { return openError; }
+
+    void Write(std::wstring_view text);
+    // Bytes written as they are, such as a line kept from the file being rewritten.
+    void WriteBytes(std::string_view bytes);
+    void EndLine();
+    // Ends the line and hands it to the system at once, so that it is on disk even if the
+    // program is stopped right after.
+    void EndLineAndFlush();
+
+    // Forces everything written to the disk. False if anything failed.
+    bool Commit();
+    // Closes the file. False if anything failed, closing included.
+    bool Close();
+
+private:
+    TextFileWriter(const std::wstring& path, DWORD disposition, ByteOrderMark mark);
+    bool Flush();
+
+    OwnedHandle file;
+    DWORD openError = 0;
+    bool failed = false;
+    std::string pending;
+};

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include "files/text_file.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using testing_support::ReadBytes;
+using testing_support::WriteBytes;
+using Lines = std::vector<std::wstring>;
+
+// Bytes of UTF-16 text with a byte-order mark, in either byte order.
+std::string Utf16Bytes(std::wstring_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t unit : text) {
+        char high = static_cast<char>(unit >> 8);
+        char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+class TextFiles : public ::testing::Test {
+protected:
+    // The lines of a file of these bytes, read to the end; whether the read failed goes to
+    // failed when asked for, and must not happen otherwise.
+    Lines ReadAll(const std::string& bytes, bool* failed = nullptr) {
+        WriteBytes(path, bytes);
+        TextLineReader reader(path);
+        EXPECT_TRUE(reader.IsOpen());
+        Lines lines;
+        std::wstring line;
+        while (reader.ReadLine(line)) {
+            lines.push_back(line);
+        }
+        if (failed != nullptr) {
+            *failed = reader.Failed();
+        } else {
+            EXPECT_FALSE(reader.Failed());
+        }
+        return lines;
+    }
+
+    testing_support::TempFolder folder;
+    std::wstring path = folder / L"text";
+};
+
+TEST_F(TextFiles, ReadsTheLinesOfFilesMadeAnywhere) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {"empty", "", {}},
+        {"only a byte-order mark", "\xEF\xBB\xBF", {}},
+        {"LF", "a\nb\n", {L"a", L"b"}},
+        {"CRLF behind a mark",
+         "\xEF\xBB\xBF"
+         "a\r\nb\r\n",
+         {L"a", L"b"}},
+        {"no line end at the end", "a\r\n\nb", {L"a", L"", L"b"}},
+        {"one empty line", "\n", {L""}},
+        {"lone CRs", "a\rb\rc", {L"a", L"b", L"c"}},
+        {"CR CR LF: a line end, then an empty line", "a\r\r\nb\r", {L"a", L"", L"b"}},
+        {"a mark later on is text",
+         "a\n\xEF\xBB\xBF"
+         "b\n",
+         {L"a", L"\xFEFF"
+                L"b"}},
+        {"UTF-8 of every plane",
+         "\xC3\xA9t\xC3\xA9 \xE9\x83\xB5 \xF0\x9F\x93\xA7\n",
+         {L"été 郵 \U0001F4E7"}},
+        {"a NUL is text", std::string("a\0b\n", 4), {std::wstring(L"a\0b", 3)}},
+        {"a line of Windows-1252 among UTF-8",
+         "caf\xE9\n\xC3\xA9t\xC3\xA9\n\x80 \x9F\xFF",
+         {L"café", L"été", L"€ Ÿÿ"}},
+        {"UTF-16 LE",
+         Utf16Bytes(L"[Café]\r\n\U0001F4E7 x\ry\n", false),
+         {L"[Café]", L"\U0001F4E7 x", L"y"}},
+        {"UTF-16 BE",
+         Utf16Bytes(L"[Café]\r\n\U0001F4E7 x\ry", true),
+         {L"[Café]", L"\U0001F4E7 x", L"y"}},
+    };
+    for (const Case& test : cases) {
+        EXPECT_EQ(ReadAll(test.bytes), test.lines) << test.what;
+    }
+}
+
+TEST_F(TextFiles, ReadsLinesLongerThanItsBufferAndSplitAcrossIt) {
+    // The reader takes 64 KiB at a time: put a line end, a CRLF split by the boundary, a
+    // character of four bytes right on it and a line several buffers long after them.
+    const size_t chunk = 64 * 1024;
+    std::string bytes(chunk - 1, 'a');
+    bytes += "\r\n";
+    bytes += std::string(chunk - 3, 'b') + "\xF0\x9F\x93\xA7\n";
+    bytes += std::string(3 * chunk + 7, 'c');
+    Lines lines = ReadAll(bytes);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], std::wstring(chunk - 1, L'a'));
+    EXPECT_EQ(lines[1], std::wstring(chunk - 3, L'b') + L"\U0001F4E7");
+    EXPECT_EQ(lines[2], std::wstring(3 * chunk + 7, L'c'));
+
+    // In UTF-16, a character of two units whose halves lie in two chunks.
+    std::wstring text(chunk / 2 - 2, L'd');
+    text += L"\U0001F4E7\r\ne";
+    EXPECT_EQ(ReadAll(Utf16Bytes(text, false)),
+              (Lines{std::wstring(chunk / 2 - 2, L'd') + L"\U0001F4E7", L"e"}));
+}
+
+TEST_F(TextFiles, AFileOrALineTooLongIsNotRead) {
+    bool failed = false;
+    ReadAll(std::string(MaxTextLineBytes, 'x') + "\nshort\n", &failed);
+    EXPECT_FALSE(failed) << "a line of the largest length is read";
+    Lines lines = ReadAll(std::string(MaxTextLineBytes + 1, 'x') + "\nshort\n", &failed);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(lines, Lines{}) << "nothing after the line too long";
+
+    std::string large;
+    while (large.size() <= MaxTextFileBytes) {
+        large += std::string(1000, 'y') + "\n";
+    }
+    lines = ReadAll(large, &failed);
+    EXPECT_TRUE(failed);
+    EXPECT_LT(lines.size() * 1001, MaxTextFileBytes + 1001);
+}
+
+TEST_F(TextFiles, AMissingFileIsToldApart) {
+    TextLineReader missing(folder / L"nothing here");
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_TRUE(missing.IsMissing());
+    std::wstring line = L"stale";
+    EXPECT_FALSE(missing.ReadLine(line));
+    EXPECT_EQ(line, L"");
+
+    TextLineReader aFolder(folder.Path());
+    EXPECT_FALSE(aFolder.IsOpen());
+    EXPECT_FALSE(aFolder.IsMissing());
+}
+
+TEST_F(TextFiles, WritesUtf8AndCrLfWithOrWithoutAByteOrderMark) {
+    TextFileWriter writer = TextFileWriter::Replace(path, ByteOrderMark::Written);
+    writer.Write(L"été ");
+    writer.Write(L"\U0001F4E7");
+    writer.EndLineAndFlush();
+    writer.EndLine();
+    writer.WriteBytes("caf\xE9");
+    writer.EndLine();
+    EXPECT_TRUE(writer.Commit());
+    EXPECT_TRUE(writer.Close());
+    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF\xC3\xA9t\xC3\xA9 \xF0\x9F\x93\xA7\r\n\r\ncaf\xE9\r\n");
+
+    TextFileWriter shortcut = TextFileWriter::Replace(path, ByteOrderMark::Omitted);
+    shortcut.Write(L"9#\"\\ab.exe\"");
+    shortcut.EndLine();
+    EXPECT_TRUE(shortcut.Close());
+    EXPECT_EQ(ReadBytes(path), "9#\"\\ab.exe\"\r\n");
+}
+
+TEST_F(TextFiles, ReadBackExactlyWhatWasWritten) {
+    const Lines lines = {
+        L"",   L"[Poštovní účet 郵便 \U0001F4E7]", L"  spaced  ",
+        L"\t", std::wstring(100000, L'ß'),         L"<parm name=\"A\" value=\"&amp;\"/>"};
+    {
+        TextFileWriter writer = TextFileWriter::Replace(path, ByteOrderMark::Written);
+        for (const auto& line : lines) {
+            writer.Write(line);
+            writer.EndLine();
+        }
+        ASSERT_TRUE(writer.Close());
+    }
+    TextLineReader reader(path);
+    Lines read;
+    std::wstring line;
+    while (reader.ReadLine(line)) {
+        read.push_back(line);
+    }
+    EXPECT_EQ(read, lines);
+}
+
+TEST_F(TextFiles, AWriterThatCannotOpenReportsIt) {
+    TextFileWriter writer =
+        TextFileWriter::Replace(folder / L"no such folder\\file", ByteOrderMark::Written);
+    EXPECT_FALSE(writer.IsOpen());
+    writer.Write(L"ignored");
+    writer.EndLineAndFlush();
+    EXPECT_FALSE(writer.Good());
+    EXPECT_FALSE(writer.Commit());
+    EXPECT_FALSE(writer.Close());
+
+    // A new file is never one that is there already.
+    WriteBytes(path, "kept");
+    TextFileWriter fresh = TextFileWriter::CreateNew(path, ByteOrderMark::Written);
+    EXPECT_FALSE(fresh.IsOpen());
+    EXPECT_EQ(fresh.OpenError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    EXPECT_EQ(ReadBytes(path), "kept");
+}
+
+} // namespace
