@@ -3,13 +3,16 @@
 #include <aygshell.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "accounts/account_table.h"
 #include "files/program_folder.h"
 #include "autostart/startup_shortcut.h"
 #include "ui/about_dialog.h"
 #include "ui/dialog_template.h"
+#include "ui/main_dialog_state.h"
 #include "ui/menu_bar.h"
 #include "ui/repair_command.h"
 #include "ui/resource.h"
@@ -84,9 +87,11 @@ void OnInitDialog(HWND dialog) {
     InsertTab(tabControl, 1, L"Stmp auth");
     state->tabControl = tabControl;
 
-    // First in keyboard order.
-    SetWindowPos(GetDlgItem(dialog, IDC_NEXT_ACCOUNT), HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE);
+    // Keyboard order as the controls appear: the list, ">", the tabs, and "3 - Repair" last.
+    SetWindowPos(GetDlgItem(dialog, IDC_NEXT_ACCOUNT), AccountList(dialog), 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    SetWindowPos(GetDlgItem(dialog, IDC_REPAIR), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     accountTable.FillAccountList(AccountList(dialog));
     HideResultLine(dialog);
     ShowSettingsPage(dialog, IDC_SETTINGS_TABS);
@@ -98,6 +103,59 @@ void OnAccountChanged(HWND dialog) {
     HideResultLine(dialog);
     ShowSettingsPage(dialog, IDC_SETTINGS_TABS);
     UpdateRepairCommands(dialog);
+}
+
+// The page always shows the account that the list shows, whichever way the selection moved: a
+// key in the closed or the open list, a tap, Escape in the open list (which keeps the item it
+// moved to), ">".
+void ShowSelectedAccount(HWND dialog) {
+    MainDialogState* state = GetMainDialogState(dialog);
+    if (state != nullptr && GetSelectedAccount(AccountList(dialog)) != state->pageAccount) {
+        OnAccountChanged(dialog);
+    }
+}
+
+// The controls that Tab and Shift+Tab visit, in the order they appear: the list, ">", the tabs,
+// the page's fields, "3 - Repair". The page lies inside the tab control, where the dialog
+// manager's own walk would not go, or not come back from to the tabs.
+std::vector<HWND> KeyboardOrder(HWND dialog) {
+    std::vector<HWND> order = {AccountList(dialog), GetDlgItem(dialog, IDC_NEXT_ACCOUNT),
+                               GetDlgItem(dialog, IDC_SETTINGS_TABS)};
+    if (MainDialogState* state = GetMainDialogState(dialog); state && state->currentPage) {
+        for (HWND field = GetWindow(state->currentPage, GW_CHILD); field != nullptr;
+             field = GetWindow(field, GW_HWNDNEXT)) {
+            order.push_back(field);
+        }
+    }
+    order.push_back(GetDlgItem(dialog, IDC_REPAIR));
+    std::erase_if(order, [](HWND control) {
+        LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+        return (style & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) != (WS_TABSTOP | WS_VISIBLE);
+    });
+    return order;
+}
+
+void OnNextControl(HWND dialog, bool previous) {
+    std::vector<HWND> order = KeyboardOrder(dialog);
+    if (order.empty()) {
+        return;
+    }
+    // The focus may lie inside a control of the order, as in a combo box's own parts.
+    HWND focus = GetFocus();
+    auto at = std::find(order.begin(), order.end(), focus);
+    if (at == order.end()) {
+        at = std::find_if(order.begin(), order.end(),
+                          [focus](HWND control) { return IsChild(control, focus); });
+    }
+    size_t next = 0;
+    if (at != order.end()) {
+        size_t index = static_cast<size_t>(at - order.begin());
+        next = previous ? (index + order.size() - 1) % order.size() : (index + 1) % order.size();
+    } else if (previous) {
+        next = order.size() - 1;
+    }
+    // The dialog manager moves the focus, selects an edit's text and moves the default button.
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(order[next]), TRUE);
 }
 
 void OnNextAccount(HWND dialog) {
@@ -142,16 +200,14 @@ void OnCommand(HWND dialog, int command, int notification) {
         EndDialog(dialog, IDOK);
         break;
     case IDC_ACCOUNT_LIST:
-        // A choice from the list ends with CBN_SELENDOK; a key that moves the selection of the
-        // closed list changes the account too, and must not leave the old account's page up.
-        if (notification == CBN_SELENDOK ||
-            (notification == CBN_SELCHANGE &&
-             !SendMessageW(AccountList(dialog), CB_GETDROPPEDSTATE, 0, 0))) {
-            OnAccountChanged(dialog);
+        if (notification == CBN_SELCHANGE || notification == CBN_SELENDOK ||
+            notification == CBN_SELENDCANCEL || notification == CBN_CLOSEUP) {
+            ShowSelectedAccount(dialog);
         }
         break;
     case IDC_REPAIR:
     case IDM_REPAIR:
+        ShowSelectedAccount(dialog);
         RunRepairCommand(dialog);
         break;
     case IDC_NEXT_ACCOUNT:
@@ -207,6 +263,14 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_DESTROY:
         OnDestroy(dialog);
+        break;
+    case WM_NEXTDLGCTL:
+        // Tab and Shift+Tab; a control named by the caller is the dialog manager's to focus.
+        if (LOWORD(lParam) == FALSE) {
+            OnNextControl(dialog, wParam != 0);
+            SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+            return TRUE;
+        }
         break;
     default:
         break;

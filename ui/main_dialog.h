@@ -4,17 +4,8 @@
 
 #include <windows.h>
 
-// What the dialog keeps between messages, attached to its window as user data.
-struct MainDialogState {
-    HWND tabControl = nullptr;  // parent of the settings pages
-    HWND currentPage = nullptr; // the page shown, or null
-};
-
 // The menu bar of the main dialog, while the dialog exists.
 extern HWND menuBarWindow;
-
-// The state attached to the main dialog, or null before its initialisation.
-MainDialogState* GetMainDialogState(HWND dialog);
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

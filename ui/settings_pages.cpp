@@ -8,7 +8,7 @@
 #include "files/program_folder.h"
 #include "provisioning/parm_line.h"
 #include "ui/dialog_template.h"
-#include "ui/main_dialog.h"
+#include "ui/main_dialog_state.h"
 #include "ui/resource.h"
 
 namespace {
@@ -30,6 +30,19 @@ constexpr int fieldTextLimit = 100;
 
 int CurrentTab(HWND dialog, int tabControlId) {
     return static_cast<int>(SendDlgItemMessageW(dialog, tabControlId, TCM_GETCURSEL, 0, 0));
+}
+
+// The field's text up to its first 99 characters; a character of two UTF-16 units that the limit
+// would cut in half is left out whole.
+std::wstring TypedText(HWND page, int controlId) {
+    wchar_t text[fieldTextLimit] = {};
+    SendDlgItemMessageW(page, controlId, WM_GETTEXT, fieldTextLimit,
+                        reinterpret_cast<LPARAM>(text));
+    std::wstring value(text);
+    if (value.size() == fieldTextLimit - 1 && value.back() >= 0xD800 && value.back() <= 0xDBFF) {
+        value.pop_back();
+    }
+    return value;
 }
 
 AccountRecord* SelectedAccount(HWND dialog) {
@@ -59,6 +72,7 @@ void ShowSettingsPage(HWND dialog, int tabControlId) {
         DestroyWindow(state->currentPage);
         state->currentPage = nullptr;
     }
+    state->pageAccount = nullptr;
     if (tab != 0 && tab != 1) {
         return;
     }
@@ -76,6 +90,7 @@ void ShowSettingsPage(HWND dialog, int tabControlId) {
     if (state->currentPage == nullptr) {
         return;
     }
+    state->pageAccount = account;
     for (const auto& field : FieldsOfTab(tab)) {
         std::wstring value;
         account->GetParmValue(std::wstring(field.settingName), value);
@@ -85,20 +100,14 @@ void ShowSettingsPage(HWND dialog, int tabControlId) {
 
 void CollectSettingsPage(HWND dialog, int tabControlId) {
     MainDialogState* state = GetMainDialogState(dialog);
-    if (state == nullptr || state->currentPage == nullptr) {
+    if (state == nullptr || state->currentPage == nullptr || state->pageAccount == nullptr) {
         return;
     }
-    AccountRecord* account = SelectedAccount(dialog);
-    if (account == nullptr) {
-        return;
-    }
+    AccountRecord* account = state->pageAccount;
     for (const auto& field : FieldsOfTab(CurrentTab(dialog, tabControlId))) {
-        wchar_t text[fieldTextLimit] = {};
-        SendDlgItemMessageW(state->currentPage, field.controlId, WM_GETTEXT, fieldTextLimit,
-                            reinterpret_cast<LPARAM>(text));
+        const std::wstring text = TypedText(state->currentPage, field.controlId);
         const std::wstring name(field.settingName);
         if (account->SetParmValue(name, text) != 0) {
-            // Without room for another line the setting is not recorded.
             account->AddParmLine(MakeParmLine(name, text));
         }
     }

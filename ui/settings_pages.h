@@ -18,12 +18,13 @@ struct SettingField {
 // The fields of the page of a tab, in collection order; empty for any other tab.
 std::span<const SettingField> FieldsOfTab(int tab);
 
-// Replaces the current page by the current tab's page, filled from the selected account. With no
-// account selected, no page is shown.
+// Replaces the current page by the current tab's page, filled from the selected account, which
+// becomes the page's account. With no account selected, no page is shown.
 void ShowSettingsPage(HWND dialog, int tabControlId);
 
-// Writes the current page's fields into the selected account's parm lines: a setting the account
-// holds gets the new value in its line, any other a new line of its own while there is room.
+// Writes the current page's fields, each up to its first 99 characters, into the parm lines of
+// the account the page was filled from: a setting the account holds gets the new value in its
+// line, any other a new line of its own.
 void CollectSettingsPage(HWND dialog, int tabControlId);
 
 INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

@@ -101,6 +101,21 @@ TEST_F(BatchRepair, KeepsNamesOutsideAsciiAndTheBasicPlaneIntact) {
     EXPECT_EQ(SettingsOf(name), (handset::Settings{{L"OUTSERVER", L"smtp.example"}}));
 }
 
+TEST_F(BatchRepair, NoNameCanForgeALineOfTheLog) {
+    // Line breaks from the command line and from a store's name show as visible symbols.
+    handset::AddAccount(L"Home", {{L"INSERVER", L"lost"}});
+    handset::AddAccount(L"Evil\r\n[Work", {{L"INSERVER", L"lost"}});
+    const std::wstring forged = L"x]: OK.\r\nrepairing [Home]: OK.\r\nDone";
+    const std::wstring shown = L"x]: OK.\u240D\u240Arepairing [Home]: OK.\u240D\u240ADone";
+
+    EXPECT_EQ(Run(L"--autorepair:" + forged + L";Evil\r\n[Work--"), 1u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepair:" + shown + L";Evil\u240D\u240A[Work--]",
+                            L"Auto repair: [--autorepair:" + shown + L";Evil\u240D\u240A[Work]",
+                            L"repairing [" + shown + L"]: account not found.",
+                            L"repairing [Evil\u240D\u240A[Work]: OK."}));
+    EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"INSERVER", L"lost"}}));
+}
+
 TEST_F(BatchRepair, WithoutASessionEveryNameIsNotFound) {
     handset::AddAccount(L"Work");
     handset::SetLogonFails(true);

@@ -103,7 +103,32 @@ TEST_F(StartupShortcut, WorksWithAStartupFolderOfAnyLength) {
     EXPECT_EQ(RemoveStartupShortcut(), 0);
 }
 
-TEST_F(StartupShortcut, WithoutAStartupValueLiesInTheRootFolder) {
+TEST_F(StartupShortcut, TakesTheStartupValueOfAnyStringTypeAndOnlyThat) {
+    struct Case {
+        const char* what;
+        DWORD type;
+        std::wstring data; // as stored, terminating zeros included
+        std::wstring folder;
+    };
+    const std::wstring folder = L"C:\\Windows\\StartUp";
+    const Case cases[] = {
+        {"REG_SZ", REG_SZ, folder + L'\0', folder},
+        {"REG_EXPAND_SZ, not expanded", REG_EXPAND_SZ,
+         L"%WINDIR%\\StartUp" + std::wstring(1, L'\0'), L"%WINDIR%\\StartUp"},
+        {"REG_MULTI_SZ, its first string", REG_MULTI_SZ,
+         folder + L'\0' + L"D:\\Other" + L'\0' + L'\0', folder},
+        {"REG_SZ without its zero", REG_SZ, folder, folder},
+        {"REG_DWORD, no string", REG_DWORD, std::wstring(2, L'\x1'), L""},
+        {"REG_BINARY, no string", REG_BINARY, folder + L'\0', L""},
+    };
+    for (const Case& test : cases) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, shellFolders, L"Startup", test.type,
+                                  test.data.data(),
+                                  static_cast<DWORD>(test.data.size() * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(GetStartupShortcutPath(), test.folder + L"\\autorepair.lnk") << test.what;
+    }
+    // No value at all: the root folder.
     WriteStartupValue(std::nullopt);
     EXPECT_EQ(GetStartupShortcutPath(), L"\\autorepair.lnk");
 }

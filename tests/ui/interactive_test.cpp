@@ -1,5 +1,6 @@
 // The real program in its interactive mode, started with an empty command line and driven from
-// this process through window messages, as another program on the handset could.
+// this process: through window messages, as another program on the handset could, and with
+// nothing but keys, as a user does.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include "tests/support/files.h"
 #include "tests/support/installed_program.h"
 #include "tests/support/scoped_handset.h"
+#include "tests/ui/shown_dialogs.h"
 #include "ui/resource.h"
 
 namespace {
@@ -59,27 +61,84 @@ HWND WaitForMainDialog(DWORD processId) {
     return nullptr;
 }
 
-TEST(InteractiveProgram, RepairsTheChosenAccountAndQuitsAndTheBatchAppliesTheSameAgain) {
-    const std::wstring password = L"\tT\rC\nL &<>\"' café 郵便 \U0001F511";
+class InteractiveProgram : public ::testing::Test {
+protected:
+    void TearDown() override {
+        if (process.hProcess != nullptr) {
+            TerminateProcess(process.hProcess, 1);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+    }
+
+    // Starts the program with an empty command line and waits for its dialog.
+    void Start() {
+        std::wstring commandLine = L"\"" + program.Exe() + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &process));
+        dialog = WaitForMainDialog(process.dwProcessId);
+        ASSERT_NE(dialog, nullptr);
+    }
+
+    // Waits for the program to end and gives its exit code.
+    DWORD WaitForExit() {
+        EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+        DWORD exitCode = 99;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        process = {};
+        return exitCode;
+    }
+
+    // The id of the control that has the focus in the program, once keys sent before have been
+    // taken: it is waited for until it is wanted, for at most two seconds.
+    int FocusAfterKeys(int wanted) {
+        int focused = 0;
+        for (int attempt = 0; attempt < 40 && focused != wanted; ++attempt) {
+            Sleep(50);
+            GUITHREADINFO info{};
+            info.cbSize = sizeof(info);
+            GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+            focused = info.hwndFocus != nullptr ? GetDlgCtrlID(info.hwndFocus) : 0;
+        }
+        return focused;
+    }
+
+    // Presses a key count times and expects the focus on the control wanted afterwards.
+    void Press(WORD key, int count, int wanted, bool shift = false) {
+        for (int time = 0; time < count; ++time) {
+            shift ? ui_testing::PressKeyWith(VK_SHIFT, key) : ui_testing::PressKey(key);
+        }
+        ASSERT_EQ(FocusAfterKeys(wanted), wanted);
+    }
+
+    std::wstring ResultLine() const { return Text(GetDlgItem(dialog, IDC_RESULT_LINE)); }
+    // The result line of a repair, once it shows.
+    std::wstring ResultAfterRepair() {
+        for (int attempt = 0; attempt < 40 && !IsWindowVisible(GetDlgItem(dialog, IDC_RESULT_LINE));
+             ++attempt) {
+            Sleep(50);
+        }
+        return ResultLine();
+    }
+
     testing_support::ScopedHandset handsetState;
     testing_support::InstalledProgram program{L"\\Program Files\\Courierfix"};
+    PROCESS_INFORMATION process{};
+    HWND dialog = nullptr;
+};
+
+TEST_F(InteractiveProgram, RepairsTheChosenAccountAndQuitsAndTheBatchAppliesTheSameAgain) {
+    const std::wstring password = L"\tT\rC\nL &<>\"' café 郵便 \U0001F511";
     handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
     handset::AddAccount(L"Home", {{L"INSERVER", L"untouched"}});
     WriteBytes(program.File(L"config"),
                TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.saved")}));
     WriteBytes(program.File(L"log.txt"), "an old log\r\n");
-
-    std::wstring commandLine = L"\"" + program.Exe() + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
-    HWND dialog = WaitForMainDialog(process.dwProcessId);
-    if (dialog == nullptr) {
-        TerminateProcess(process.hProcess, 1);
-    }
-    ASSERT_NE(dialog, nullptr);
+    Start();
 
     HWND list = GetDlgItem(dialog, IDC_ACCOUNT_LIST);
     ASSERT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 2);
@@ -120,12 +179,7 @@ TEST(InteractiveProgram, RepairsTheChosenAccountAndQuitsAndTheBatchAppliesTheSam
     EXPECT_EQ(SendMessageW(trace, LB_GETCOUNT, 0, 0), 2);
 
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-    DWORD exitCode = 99;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(WaitForExit(), 0u);
 
     EXPECT_EQ(ReadTextLines(program.File(L"log.txt")), (Lines{L"Command line: []"}));
     const std::wstring saved = L"&#9;T&#13;C&#10;L &amp;&lt;&gt;&quot;&apos; café 郵便 \U0001F511";
@@ -143,6 +197,72 @@ TEST(InteractiveProgram, RepairsTheChosenAccountAndQuitsAndTheBatchAppliesTheSam
     handset::SetSettings(L"Work", {{L"AUTHSECRET", L"lost"}, {L"INSERVER", L"lost"}});
     EXPECT_EQ(program.Run(L"--autorepairall"), 0u);
     EXPECT_EQ(SettingsOf(L"Work"), repaired);
+}
+
+TEST_F(InteractiveProgram, ASessionWithTheKeysAloneRepairsWhatWasTypedForTheAccountShown) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    handset::AddAccount(L"Home", {{L"INSERVER", L"broken"}});
+    WriteBytes(program.File(L"config"),
+               TextFileBytes({L"[Home]", Parm(L"INSERVER", L"pop.saved")}));
+    Start();
+    SetForegroundWindow(dialog);
+    // The dialog opens on Home, with the focus on the account list. Reaching a field with Tab
+    // selects its text, so what is typed replaces it.
+    ASSERT_EQ(FocusAfterKeys(IDC_ACCOUNT_LIST), IDC_ACCOUNT_LIST);
+    Press(VK_TAB, 3, IDC_IN_SERVER);
+    ui_testing::TypeText(L"pop.home");
+    Press(VK_TAB, 1, IDC_OUT_SERVER);
+    ui_testing::TypeText(L"smtp.home");
+    Press(VK_TAB, 1, IDC_PASSWORD);
+    ui_testing::TypeText(L"pässwörd \U0001F511");
+    Press(VK_TAB, 1, IDC_REPAIR);
+    ui_testing::PressKey(VK_SPACE);
+    EXPECT_EQ(ResultAfterRepair(), L"Account successfully repaired");
+
+    // The other tab: from the tabs, Right, and into its fields.
+    Press(VK_TAB, 4, IDC_SETTINGS_TABS, true);
+    ui_testing::PressKey(VK_RIGHT);
+    Press(VK_TAB, 1, IDC_SMTP_USERNAME);
+    ui_testing::TypeText(L"me@home");
+    Press(VK_TAB, 2, IDC_SMTP_DOMAIN);
+    ui_testing::TypeText(L"HOME");
+    Press(VK_TAB, 1, IDC_REPAIR);
+    ui_testing::PressKey(VK_SPACE);
+
+    // Another account, chosen with Down in the list: its own page, and its own repair.
+    Press(VK_TAB, 6, IDC_ACCOUNT_LIST, true);
+    ui_testing::PressKey(VK_DOWN);
+    Press(VK_TAB, 3, IDC_SMTP_USERNAME);
+    ui_testing::TypeText(L"me@work");
+    Press(VK_TAB, 3, IDC_REPAIR);
+    ui_testing::PressKey(VK_SPACE);
+    for (int attempt = 0; attempt < 40 && SettingsOf(L"Work").size() < 4; ++attempt) {
+        Sleep(50);
+    }
+    // Enter in a field ends the dialog, as the Done key does.
+    Press(VK_TAB, 1, IDC_SMTP_DOMAIN, true);
+    ui_testing::PressKey(VK_RETURN);
+    EXPECT_EQ(WaitForExit(), 0u);
+
+    const handset::Settings home = {{L"AUTHSECRET", L"pässwörd \U0001F511"},
+                                    {L"INSERVER", L"pop.home"},
+                                    {L"OUTSERVER", L"smtp.home"},
+                                    {L"SMTPALTAUTHNAME", L"me@home"},
+                                    {L"SMTPALTDOMAIN", L"HOME"},
+                                    {L"SMTPALTPASSWORD", L""}};
+    const handset::Settings work = {{L"INSERVER", L"broken"},
+                                    {L"SMTPALTAUTHNAME", L"me@work"},
+                                    {L"SMTPALTDOMAIN", L""},
+                                    {L"SMTPALTPASSWORD", L""}};
+    EXPECT_EQ(SettingsOf(L"Home"), home);
+    EXPECT_EQ(SettingsOf(L"Work"), work);
+    EXPECT_EQ(
+        ReadTextLines(program.File(L"config")),
+        (Lines{L"[Home]", Parm(L"INSERVER", L"pop.home"), Parm(L"OUTSERVER", L"smtp.home"),
+               Parm(L"AUTHSECRET", L"pässwörd \U0001F511"), Parm(L"SMTPALTAUTHNAME", L"me@home"),
+               Parm(L"SMTPALTPASSWORD", L""), Parm(L"SMTPALTDOMAIN", L"HOME"), L"[Work]",
+               Parm(L"SMTPALTAUTHNAME", L"me@work"), Parm(L"SMTPALTPASSWORD", L""),
+               Parm(L"SMTPALTDOMAIN", L"")}));
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 
 #include <aygshell.h>
 
+#include <functional>
+
 #include "accounts/account_discovery.h"
 #include "accounts/account_table.h"
 #include "files/program_folder.h"
@@ -20,8 +22,10 @@
 #include "tests/ui/shown_dialogs.h"
 #include "ui/dialog_template.h"
 #include "ui/main_dialog.h"
+#include "ui/main_dialog_state.h"
 #include "ui/repair_command.h"
 #include "ui/resource.h"
+#include "ui/settings_pages.h"
 
 namespace {
 
@@ -98,6 +102,12 @@ protected:
         SendMessageW(Item(IDC_SETTINGS_TABS), TCM_SETCURFOCUS, index, 0);
     }
     AccountRecord* Selected() const { return GetSelectedAccount(Item(IDC_ACCOUNT_LIST)); }
+    // Brings the dialog to the front, as the shell shows it, with the focus on control.
+    void Activate(HWND control) const {
+        SetForegroundWindow(dialog);
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+        ui_testing::TakeInput(dialog);
+    }
     Lines AccountList() const {
         Lines names;
         HWND list = Item(IDC_ACCOUNT_LIST);
@@ -155,8 +165,33 @@ TEST_F(MainDialog, ListsTheAccountsSortedAndOpensOnTheFirst) {
     EXPECT_EQ(Field(IDC_OUT_SERVER), L"");
     EXPECT_EQ(Field(IDC_PASSWORD), L"a&b");
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_REPAIR)));
-    // The next-account button comes first in keyboard order.
-    EXPECT_EQ(GetWindow(dialog, GW_CHILD), Item(IDC_NEXT_ACCOUNT));
+}
+
+TEST_F(MainDialog, TabAndShiftTabVisitTheControlsInTheOrderTheyAppear) {
+    handset::AddAccount(L"Work");
+    Open();
+    Activate(Item(IDC_ACCOUNT_LIST));
+    for (int tab : {0, 1}) {
+        SCOPED_TRACE(testing::Message() << "tab " << tab);
+        ChooseTab(tab);
+        std::vector<HWND> order = {Item(IDC_ACCOUNT_LIST), Item(IDC_NEXT_ACCOUNT),
+                                   Item(IDC_SETTINGS_TABS)};
+        for (const auto& field : FieldsOfTab(tab)) {
+            order.push_back(GetDlgItem(Page(), field.controlId));
+        }
+        order.push_back(Item(IDC_REPAIR));
+        ASSERT_EQ(GetFocus(), Item(IDC_ACCOUNT_LIST));
+        for (size_t step = 1; step <= order.size(); ++step) {
+            ui_testing::PressKey(VK_TAB);
+            ui_testing::TakeInput(dialog);
+            EXPECT_EQ(GetFocus(), order[step % order.size()]) << "Tab number " << step;
+        }
+        for (size_t step = 1; step <= order.size(); ++step) {
+            ui_testing::PressKeyWith(VK_SHIFT, VK_TAB);
+            ui_testing::TakeInput(dialog);
+            EXPECT_EQ(GetFocus(), order[order.size() - step]) << "Shift+Tab number " << step;
+        }
+    }
 }
 
 TEST_F(MainDialog, NextAccountWrapsAroundAndRebuildsThePage) {
@@ -199,14 +234,75 @@ TEST_F(MainDialog, ChangingTheAccountDiscardsWhatWasTyped) {
               (Lines{Parm(L"OUTSERVER", L"smtp.alpha")}));
 }
 
-TEST_F(MainDialog, AKeyThatMovesTheClosedListChangesTheAccountToo) {
-    handset::AddAccount(L"Alpha");
-    handset::AddAccount(L"Beta");
-    Open({{L"Beta", {Parm(L"INSERVER", L"pop.beta")}}});
-
-    SendMessageW(Item(IDC_ACCOUNT_LIST), CB_SETCURSEL, 1, 0);
-    Command(IDC_ACCOUNT_LIST, CBN_SELCHANGE);
-    EXPECT_EQ(Field(IDC_IN_SERVER), L"pop.beta");
+TEST_F(MainDialog, ThePageShowsTheListsAccountWhicheverWayTheSelectionMoves) {
+    const Lines names = {L"Alpha", L"Beta", L"Gamma", L"Delta"};
+    std::vector<std::pair<std::wstring, Lines>> saved;
+    for (const auto& name : names) {
+        handset::AddAccount(name);
+        saved.push_back({name, {Parm(L"INSERVER", L"pop." + name)}});
+    }
+    Open(saved);
+    HWND list = Item(IDC_ACCOUNT_LIST);
+    // Taps on the field, each a little further right, so that two are never one double tap.
+    int tapX = 8;
+    auto openList = [&] {
+        RECT field{};
+        GetWindowRect(list, &field);
+        ui_testing::TapAt({field.left + (tapX += 12), field.top + 6});
+        ui_testing::TakeInput(dialog);
+        ASSERT_TRUE(SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0));
+    };
+    struct Way {
+        const char* what;
+        std::function<void()> move;
+    };
+    const Way ways[] = {
+        {"Down in the closed list", [&] { Activate(list), ui_testing::PressKey(VK_DOWN); }},
+        {"Down and Escape in the open list",
+         [&] {
+             openList();
+             ui_testing::PressKey(VK_DOWN);
+             ui_testing::PressKey(VK_ESCAPE);
+         }},
+        {"Down and Enter in the open list",
+         [&] {
+             openList();
+             ui_testing::PressKey(VK_DOWN);
+             ui_testing::PressKey(VK_RETURN);
+         }},
+        {"a tap on another item of the open list",
+         [&] {
+             openList();
+             COMBOBOXINFO info{};
+             info.cbSize = sizeof(info);
+             GetComboBoxInfo(list, &info);
+             LRESULT other = (SendMessageW(list, CB_GETCURSEL, 0, 0) + 2) % 4;
+             RECT item{};
+             SendMessageW(info.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(other),
+                          reinterpret_cast<LPARAM>(&item));
+             MapWindowPoints(info.hwndList, nullptr, reinterpret_cast<POINT*>(&item), 2);
+             ui_testing::TapAt({(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+         }},
+        {"a tap on \">\"", [&] { ui_testing::Tap(Item(IDC_NEXT_ACCOUNT)); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.what);
+        const AccountRecord* before = Selected();
+        Type(IDC_IN_SERVER, L"typed, never collected");
+        way.move();
+        ui_testing::TakeInput(dialog);
+        ASSERT_FALSE(SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0));
+        ASSERT_NE(Selected(), before) << "the selection did not move";
+        // The list shows one account, the page shows the same one.
+        EXPECT_EQ(TextOf(list), Selected()->GetName());
+        EXPECT_EQ(Field(IDC_IN_SERVER), L"pop." + Selected()->GetName());
+        // A tab change collects the page into the account it shows, and changes nothing.
+        ChooseTab(1);
+        ChooseTab(0);
+        for (const auto& [name, lines] : saved) {
+            EXPECT_EQ(LinesOf(accountTable.FindAccountByName(name))[0], lines[0]) << name;
+        }
+    }
 }
 
 TEST_F(MainDialog, ChangingTheTabKeepsWhatWasTypedInTheAccountOnly) {
@@ -253,6 +349,44 @@ TEST_F(MainDialog, ShowsAndCollectsEverySettingHoweverManyLinesComeFirst) {
     EXPECT_EQ(LinesOf(Selected()), lines);
     ChooseTab(0);
     EXPECT_EQ(Field(IDC_IN_SERVER), L"typed");
+}
+
+TEST_F(MainDialog, CollectsAFieldUpTo99CharactersAndNeverHalfACharacter) {
+    handset::AddAccount(L"Work");
+    Open();
+    const std::wstring key = L"\U0001F511"; // one character, two UTF-16 units
+    struct Case {
+        std::wstring typed;
+        std::wstring collected;
+    };
+    const Case cases[] = {
+        {std::wstring(120, L'u'), std::wstring(99, L'u')},
+        {std::wstring(97, L'a') + key + L"b", std::wstring(97, L'a') + key},
+        {std::wstring(98, L'a') + key, std::wstring(98, L'a')},
+        {std::wstring(98, L'a') + key + key, std::wstring(98, L'a')},
+    };
+    for (const Case& test : cases) {
+        Type(IDC_IN_SERVER, test.typed);
+        Command(IDC_REPAIR);
+        std::wstring value;
+        Selected()->GetParmValue(L"INSERVER", value);
+        EXPECT_EQ(value, test.collected) << testing::PrintToString(test.typed);
+        EXPECT_EQ(ResultLine(), L"Account successfully repaired");
+    }
+}
+
+TEST_F(MainDialog, ANameThatWouldBreakItsHeaderIsRepairedButNotSaved) {
+    handset::AddAccount(L"Evil]\r\n[Work", {{L"INSERVER", L"broken"}});
+    handset::AddAccount(L"Work", {{L"INSERVER", L"work"}});
+    WriteBytes(config, TextFileBytes({L"[Work]", Parm(L"INSERVER", L"work")}));
+    const std::string before = ReadBytes(config);
+    Open({{L"Evil]\r\n[Work", {Parm(L"INSERVER", L"evil")}}});
+    ASSERT_EQ(Selected()->GetName(), L"Evil]\r\n[Work");
+
+    Command(IDC_REPAIR);
+    EXPECT_EQ(ResultLine(), L"Account repaired, but settings not saved");
+    EXPECT_EQ(ReadBytes(config), before);
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"work"}}));
 }
 
 TEST_F(MainDialog, RepairAppliesSavesAndReports) {

@@ -146,6 +146,84 @@ bool TextFitsOnOneLine(HWND control, SIZE* needed) {
     return size.cx <= client.right && size.cy <= client.bottom;
 }
 
+namespace {
+
+void SendInputs(std::vector<INPUT> inputs) {
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+INPUT KeyInput(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+} // namespace
+
+void PressKey(WORD key) {
+    SendInputs({KeyInput(key, false), KeyInput(key, true)});
+}
+
+void PressKeyWith(WORD modifier, WORD key) {
+    SendInputs({KeyInput(modifier, false), KeyInput(key, false), KeyInput(key, true),
+                KeyInput(modifier, true)});
+}
+
+void TypeText(std::wstring_view text) {
+    std::vector<INPUT> inputs;
+    for (wchar_t unit : text) {
+        for (bool up : {false, true}) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = unit;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+            inputs.push_back(input);
+        }
+    }
+    SendInputs(inputs);
+}
+
+void TapAt(POINT screen) {
+    // Absolute positions run from 0 to 65535 across the screen.
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = (screen.x * 65536 + width / 2) / width;
+    move.mi.dy = (screen.y * 65536 + height / 2) / height;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    INPUT down = move;
+    down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    INPUT up = move;
+    up.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInputs({move, down, up});
+}
+
+void Tap(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    TapAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+}
+
+void TakeInput(HWND dialog) {
+    // Input reaches the queue a little after it was sent; take it until none has come for a
+    // while.
+    for (DWORD quiet = GetTickCount(); GetTickCount() - quiet < 150;) {
+        MSG message{};
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            Sleep(5);
+            continue;
+        }
+        quiet = GetTickCount();
+        if (!IsDialogMessageW(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 void PumpMessages() {
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ui_testing {
@@ -42,5 +43,20 @@ RECT RectInParent(HWND window);
 bool TextFitsOnOneLine(HWND control, SIZE* needed = nullptr);
 
 void PumpMessages();
+
+// Real input, as a user's keys and taps arrive: through the system's input queue to the window
+// that has the focus, or to the window under the pointer.
+void PressKey(WORD key);
+// A key while another is held, such as Shift+Tab.
+void PressKeyWith(WORD modifier, WORD key);
+void TypeText(std::wstring_view text);
+// A tap of the left button at a point of the screen.
+void TapAt(POINT screen);
+// A tap at the middle of a window.
+void Tap(HWND window);
+
+// Lets a modeless dialog of this thread take the input sent so far, as its message loop would:
+// the dialog manager sees the keys first (Tab, Enter, Escape).
+void TakeInput(HWND dialog);
 
 } // namespace ui_testing
