@@ -1,5 +1,10 @@
 #include "accounts/account_record.h"
 
+#include "provisioning/parm_line.h"
+#include "provisioning/provisioning_document.h"
+
+#include <objbase.h>
+
 namespace {
 
 // Reads one property of the store. The values, when the call gave any, end up in values.
@@ -59,4 +64,30 @@ std::wstring AccountRecord::GetParmLine(int index) const {
         return {};
     }
     return parmLines[static_cast<size_t>(index)];
+}
+
+std::wstring AccountRecord::GetGuidText() const {
+    if (guid == nullptr) {
+        return {};
+    }
+    wchar_t text[39] = {};
+    StringFromGUID2(*guid, text, 39);
+    return text;
+}
+
+int AccountRecord::GetParmValue(const std::wstring& settingName, std::wstring& value) const {
+    std::optional<std::wstring> found = FindParmValue(parmLines, settingName);
+    value = found.value_or(L"");
+    return found ? 0 : -1;
+}
+
+int AccountRecord::SetParmValue(const std::wstring& settingName, const std::wstring& newValue) {
+    return ReplaceParmValue(parmLines, settingName, newValue) ? 0 : -1;
+}
+
+int AccountRecord::Repair() const {
+    if (!store) {
+        return 0;
+    }
+    return SubmitProvisioningDocument(GetGuidText(), parmLines);
 }

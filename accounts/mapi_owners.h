@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cemapi.h>
+#include <mapix.h>
+#include <mapiutil.h>
 
 #include <memory>
 

@@ -1,9 +1,12 @@
 #include "app/command_line.h"
 
+#include "autostart/startup_shortcut.h"
+
 namespace {
 
 constexpr std::wstring_view listOption = L"--autorepair:";
-constexpr std::wstring_view allOption = L"--autorepairall";
+// The shortcut's argument text, without the blank that separates it from the program's path.
+constexpr std::wstring_view allOption = RepairAllArguments.substr(1);
 constexpr std::wstring_view optionEnd = L"--";
 
 } // namespace

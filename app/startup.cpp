@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <mapix.h>
 #include <objbase.h>
 
 #include <optional>
@@ -17,34 +18,60 @@ IMAPISession* session = nullptr;
 
 namespace {
 
-// The platform, the accounts and their saved settings. False when config exists but could not
-// be read: the accounts then hold no saved lines at all.
-bool StartUp() {
-    MAPILogonEx(0, nullptr, nullptr, 0, &session);
+// COM, from the first step of the run to its last.
+class ComForTheRun {
+public:
+    ComForTheRun() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+    ~ComForTheRun() { CoUninitialize(); }
+    ComForTheRun(const ComForTheRun&) = delete;
+    ComForTheRun& operator=(const ComForTheRun&) = delete;
+};
 
-    accountTable.Clear();
-    // Without a session there are no stores to walk: the table stays empty.
-    if (session != nullptr) {
-        EnumerateAccounts(session, accountTable);
+// The messaging session of the run, published in session; logged off and released at the end.
+// Without one there is nothing to log off.
+class SessionForTheRun {
+public:
+    SessionForTheRun() { MAPILogonEx(0, nullptr, nullptr, 0, &session); }
+    ~SessionForTheRun() {
+        if (session != nullptr) {
+            session->Logoff(0, 0, 0);
+            session->Release();
+            session = nullptr;
+        }
     }
-    return LoadAccountSections(accountTable);
-}
+    SessionForTheRun(const SessionForTheRun&) = delete;
+    SessionForTheRun& operator=(const SessionForTheRun&) = delete;
+};
 
-void ShutDown(RunLog& log) {
-    CloseRunLog(log);
-    accountTable.Clear();
-    if (session != nullptr) {
-        session->Logoff(0, 0, 0);
-        session->Release();
-        session = nullptr;
+// The accounts of the run with their saved settings, destroyed before the session that opened
+// their stores.
+class AccountsForTheRun {
+public:
+    AccountsForTheRun() {
+        accountTable.Clear();
+        // Without a session there are no stores to walk: the table stays empty.
+        if (session != nullptr) {
+            EnumerateAccounts(session, accountTable);
+        }
+        configReadable = LoadAccountSections(accountTable);
     }
-    CoUninitialize();
-}
+    ~AccountsForTheRun() { accountTable.Clear(); }
+    AccountsForTheRun(const AccountsForTheRun&) = delete;
+    AccountsForTheRun& operator=(const AccountsForTheRun&) = delete;
+
+    // False when config is there but could not be read: the accounts hold no saved lines.
+    bool ConfigReadable() const { return configReadable; }
+
+private:
+    bool configReadable = true;
+};
 
 } // namespace
 
 int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*runInteractive)()) {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // What start-up sets up, in its order; each owner ends it in the reverse order, which is the
+    // order of shutdown: the run log, the accounts, the session, COM.
+    ComForTheRun com;
     instanceHandle = instance;
     const CommandLineOptions options = ReadCommandLine(commandLine);
 
@@ -54,14 +81,14 @@ int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*ru
     std::optional<ConfigLock> lock(std::in_place, GetConfigFilePath());
     if (options.batchMode && !lock->Held()) {
         // Another run still writes the log; this one leaves it alone and repairs nothing.
-        CoUninitialize();
         return 1;
     }
-    const bool configReadable = StartUp();
+    SessionForTheRun messaging;
+    AccountsForTheRun accounts;
     RunLog log = OpenRunLog(commandLine);
 
     // A config that is there but cannot be read fails the run: its settings were not applied.
-    bool allRepaired = configReadable;
+    bool allRepaired = accounts.ConfigReadable();
     if (!options.batchMode) {
         lock.reset();
         runInteractive();
@@ -73,6 +100,6 @@ int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*ru
         allRepaired = RepairAllSavedAccounts(log) && allRepaired;
     }
 
-    ShutDown(log);
+    CloseRunLog(log);
     return allRepaired ? 0 : 1;
 }

@@ -50,9 +50,11 @@ std::wstring ReadStartupFolder() {
 
 } // namespace
 
-std::wstring StartupShortcutLine(const std::wstring& programPath,
-                                 const std::wstring& argumentText) {
-    const std::wstring command = L"\"" + programPath + L"\"" + argumentText;
+std::wstring StartupShortcutLine(std::wstring_view programPath, std::wstring_view argumentText) {
+    std::wstring command = L"\"";
+    command += programPath;
+    command += L'"';
+    command += argumentText;
     return std::to_wstring(command.size()) + L"#" + command;
 }
 
@@ -67,7 +69,7 @@ bool StartupShortcutExists() {
     return file.IsValid();
 }
 
-int CreateStartupShortcut(const std::wstring& argumentText) {
+int CreateStartupShortcut(std::wstring_view argumentText) {
     const std::wstring path = GetStartupShortcutPath();
     // The shell reads the count from the file's first byte: no byte-order mark before it.
     TextFileWriter writer = TextFileWriter::Replace(path, ByteOrderMark::Omitted);

@@ -3,6 +3,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+// The argument text the shortcut starts the program with: the repair of every saved account.
+inline constexpr std::wstring_view RepairAllArguments = L" --autorepairall";
 
 // The Startup folder (registry value Startup under HKEY_LOCAL_MACHINE\SYSTEM\EXPLORER\SHELL
 // FOLDERS, read at whatever length it has, of any string type: REG_SZ, REG_EXPAND_SZ as stored,
@@ -12,7 +16,7 @@ std::wstring GetStartupShortcutPath();
 
 // The shortcut's one line: the number of characters of the command in decimal, "#", and the
 // command, which is the quoted program path followed by the argument text.
-std::wstring StartupShortcutLine(const std::wstring& programPath, const std::wstring& argumentText);
+std::wstring StartupShortcutLine(std::wstring_view programPath, std::wstring_view argumentText);
 
 // Whether the shortcut file can be opened for reading.
 bool StartupShortcutExists();
@@ -20,7 +24,7 @@ bool StartupShortcutExists();
 // Writes the shortcut line for this program and argumentText, UTF-8 without a byte-order mark, as
 // a handset's shell reads it. 0 when the file was written whole; negative otherwise, leaving no
 // file behind.
-int CreateStartupShortcut(const std::wstring& argumentText);
+int CreateStartupShortcut(std::wstring_view argumentText);
 
 // Deletes the shortcut. 0 when it is gone (also when it was not there); negative when it could
 // not be removed.

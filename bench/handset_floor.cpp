@@ -4,6 +4,8 @@
 // of DOCUMENTS (UTF-8). Exit code 0 when every document was accepted, 1 otherwise.
 #include <windows.h>
 #include <cemapi.h>
+#include <mapix.h>
+#include <mapiutil.h>
 #include <cfgmgrapi.h>
 #include <objbase.h>
 

@@ -165,3 +165,32 @@ std::wstring MakeParmLine(std::wstring_view settingName, std::wstring_view value
     line += ParmLineSuffix;
     return line;
 }
+
+std::optional<std::wstring> FindParmValue(std::span<const std::wstring> lines,
+                                          std::wstring_view settingName) {
+    for (const std::wstring& line : lines) {
+        if (FieldText(line, L"name") == settingName) {
+            return UnescapeParmValue(FieldText(line, L"value"));
+        }
+    }
+    return std::nullopt;
+}
+
+bool ReplaceParmValue(std::span<std::wstring> lines, std::wstring_view settingName,
+                      std::wstring_view newValue) {
+    for (std::wstring& line : lines) {
+        if (FieldText(line, L"name") != settingName) {
+            continue;
+        }
+        if (!HasValueField(line)) {
+            // A hand-made line without a value field to replace: the setting is written afresh in
+            // its proper form, in the same place, so the new value is what gets applied.
+            line = MakeParmLine(settingName, newValue);
+            return true;
+        }
+        FieldBounds value = LocateField(line, L"value");
+        line.replace(value.begin, value.end - value.begin, EscapeParmValue(newValue));
+        return true;
+    }
+    return false;
+}

@@ -3,6 +3,8 @@
 // hand-made line outside that form still has a name field and a value field.
 #pragma once
 
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -47,3 +49,13 @@ std::wstring ParmLinePrefix(std::wstring_view settingName);
 std::wstring MakeParmLine(std::wstring_view settingName, std::wstring_view value);
 
 inline constexpr std::wstring_view ParmLineSuffix = L"\"/>";
+
+// The value of the first line whose name field is exactly settingName, unescaped; nothing when no
+// line has that name.
+std::optional<std::wstring> FindParmValue(std::span<const std::wstring> lines,
+                                          std::wstring_view settingName);
+
+// Replaces, in place, the value of the first line whose name field is exactly settingName with
+// newValue, escaped. False when no line has that name; a line is never added.
+bool ReplaceParmValue(std::span<std::wstring> lines, std::wstring_view settingName,
+                      std::wstring_view newValue);

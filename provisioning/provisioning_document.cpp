@@ -6,8 +6,6 @@
 #include <memory>
 #include <string_view>
 
-#include "accounts/account_record.h"
-
 namespace {
 
 constexpr std::wstring_view documentStart =
@@ -17,17 +15,6 @@ constexpr std::wstring_view documentEnd =
     L"</characteristic></characteristic></wap-provisioningdoc>";
 
 } // namespace
-
-std::wstring AccountRecord::GetGuidText() const {
-    if (guid == nullptr) {
-        return {};
-    }
-    wchar_t text[40] = {};
-    wsprintfW(text, L"{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid->Data1,
-              guid->Data2, guid->Data3, guid->Data4[0], guid->Data4[1], guid->Data4[2],
-              guid->Data4[3], guid->Data4[4], guid->Data4[5], guid->Data4[6], guid->Data4[7]);
-    return text;
-}
 
 bool IsXmlText(std::wstring_view text) {
     for (size_t at = 0; at < text.size(); ++at) {
@@ -70,14 +57,12 @@ std::wstring BuildProvisioningDocument(std::wstring_view guidText,
     return document;
 }
 
-int AccountRecord::Repair() const {
-    if (!store) {
-        return 0;
-    }
+int SubmitProvisioningDocument(std::wstring_view guidText,
+                               std::span<const std::wstring> parmLines) {
     if (!std::all_of(parmLines.begin(), parmLines.end(), IsXmlText)) {
         return -1;
     }
-    std::wstring document = BuildProvisioningDocument(GetGuidText(), parmLines);
+    std::wstring document = BuildProvisioningDocument(guidText, parmLines);
     LPWSTR reply = nullptr;
     HRESULT status = DMProcessConfigXML(document.c_str(), CFGFLAG_PROCESS, &reply);
     // The reply is ours to free, and nothing in it is needed.

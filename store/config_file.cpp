@@ -77,6 +77,15 @@ void RemoveUnfinishedReplacements(const std::wstring& configPath) {
     } while (FindNextFileW(search.Get(), &found));
 }
 
+// Puts the new file in config's place in one step, as a handset does it: the old content is
+// replaced whole or not at all. A config that is not there yet is simply named.
+bool PutInPlace(const std::wstring& newPath, const std::wstring& configPath) {
+    if (GetFileAttributesW(configPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return MoveFileW(newPath.c_str(), configPath.c_str()) != FALSE;
+    }
+    return DeleteAndRenameFile(configPath.c_str(), newPath.c_str()) != FALSE;
+}
+
 } // namespace
 
 std::wstring AccountHeader(const std::wstring& displayName) {
@@ -195,8 +204,7 @@ bool SaveAccountSection(const std::wstring& configPath, const std::wstring& disp
     }
     bool written = writer.Commit();
     written = writer.Close() && written;
-    if (!written || !MoveFileExW(newPath.c_str(), configPath.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!written || !PutInPlace(newPath, configPath)) {
         DeleteFileW(newPath.c_str());
         return false;
     }

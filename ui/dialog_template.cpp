@@ -3,7 +3,7 @@
 #include "files/program_folder.h"
 
 LPCDLGTEMPLATEW LoadDialogTemplate(int id) {
-    HRSRC resource = FindResourceW(instanceHandle, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));
+    HRSRC resource = FindResourceW(instanceHandle, MAKEINTRESOURCEW(id), RT_DIALOG);
     if (resource == nullptr) {
         return nullptr;
     }

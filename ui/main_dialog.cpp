@@ -81,7 +81,7 @@ void OnInitDialog(HWND dialog) {
 
     // The dialog window owns its state from here until WM_DESTROY.
     MainDialogState* state = std::make_unique<MainDialogState>().release();
-    SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    SetWindowLongW(dialog, GWL_USERDATA, reinterpret_cast<LONG_PTR>(state));
     HWND tabControl = GetDlgItem(dialog, IDC_SETTINGS_TABS);
     InsertTab(tabControl, 0, L"Server");
     InsertTab(tabControl, 1, L"Stmp auth");
@@ -129,7 +129,7 @@ std::vector<HWND> KeyboardOrder(HWND dialog) {
     }
     order.push_back(GetDlgItem(dialog, IDC_REPAIR));
     std::erase_if(order, [](HWND control) {
-        LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+        LONG_PTR style = GetWindowLongW(control, GWL_STYLE);
         return (style & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) != (WS_TABSTOP | WS_VISIBLE);
     });
     return order;
@@ -183,7 +183,7 @@ void OnToggleAutoRepair(HWND dialog) {
         if (RemoveStartupShortcut() == 0) {
             CheckMenuItem(menu, IDM_AUTO_REPAIR, MF_BYCOMMAND | MF_UNCHECKED);
         }
-    } else if (CreateStartupShortcut(L" --autorepairall") == 0) {
+    } else if (CreateStartupShortcut(RepairAllArguments) == 0) {
         CheckMenuItem(menu, IDM_AUTO_REPAIR, MF_BYCOMMAND | MF_CHECKED);
     }
 }
@@ -241,13 +241,13 @@ void OnDestroy(HWND dialog) {
     menuBarWindow = nullptr;
     // The pages go with the dialog; the accounts stay in the table until shutdown.
     std::unique_ptr<MainDialogState> state(GetMainDialogState(dialog));
-    SetWindowLongPtrW(dialog, GWLP_USERDATA, 0);
+    SetWindowLongW(dialog, GWL_USERDATA, 0);
 }
 
 } // namespace
 
 MainDialogState* GetMainDialogState(HWND dialog) {
-    return reinterpret_cast<MainDialogState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+    return reinterpret_cast<MainDialogState*>(GetWindowLongW(dialog, GWL_USERDATA));
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -268,7 +268,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         // Tab and Shift+Tab; a control named by the caller is the dialog manager's to focus.
         if (LOWORD(lParam) == FALSE) {
             OnNextControl(dialog, wParam != 0);
-            SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+            SetWindowLongW(dialog, DWL_MSGRESULT, 0);
             return TRUE;
         }
         break;

@@ -3,7 +3,8 @@
 // written all or nothing.
 #include <cfgmgrapi.h>
 
-#include "handset/messaging/store_registry.h"
+#include "handset/common/owners.h"
+#include "handset/registry/store_registry.h"
 
 #include <objbase.h>
 #include <msxml2.h>
@@ -68,10 +69,8 @@ private:
     HRESULT status;
 };
 
-struct BstrFree {
-    void operator()(BSTR text) const { SysFreeString(text); }
-};
-using UniqueBstr = std::unique_ptr<OLECHAR, BstrFree>;
+using handset::ScopedVariant;
+using handset::UniqueBstr;
 
 std::wstring Text(BSTR text) {
     return text != nullptr ? std::wstring(text, SysStringLen(text)) : L"";
@@ -92,15 +91,11 @@ std::optional<std::wstring> Attribute(IXMLDOMNode* node, const wchar_t* name) {
         return std::nullopt;
     }
     UniqueBstr attributeName(SysAllocString(name));
-    VARIANT value;
-    VariantInit(&value);
-    if (element->getAttribute(attributeName.get(), &value) != S_OK || value.vt != VT_BSTR) {
-        VariantClear(&value);
+    ScopedVariant value;
+    if (element->getAttribute(attributeName.get(), &value) != S_OK || value->vt != VT_BSTR) {
         return std::nullopt;
     }
-    std::wstring text = Text(value.bstrVal);
-    VariantClear(&value);
-    return text;
+    return Text(value->bstrVal);
 }
 
 bool IsBlank(const std::wstring& text) {

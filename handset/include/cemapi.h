@@ -1,5 +1,6 @@
-// The messaging API as far as the program uses it: log-on, the message-store table, opening a
-// store and reading its properties.
+// The messaging API as far as the program uses it: the types, the session, the message-store
+// table and the store. Log-on and MAPI memory are in mapix.h, row sets in mapiutil.h, as on a
+// handset.
 #pragma once
 
 #include <windows.h>
@@ -139,15 +140,5 @@ typedef IMAPIProp* LPMAPIPROP;
 typedef IMsgStore* LPMDB;
 typedef IMAPITable* LPMAPITABLE;
 typedef IMAPISession* LPMAPISESSION;
-
-extern "C" {
-
-HRESULT WINAPI MAPILogonEx(ULONG_PTR ulUIParam, LPWSTR lpszProfileName, LPWSTR lpszPassword,
-                           FLAGS flFlags, LPMAPISESSION* lppSession);
-HRESULT WINAPI MAPIAllocateBuffer(ULONG cbSize, LPVOID* lppBuffer);
-HRESULT WINAPI MAPIAllocateMore(ULONG cbSize, LPVOID lpObject, LPVOID* lppBuffer);
-ULONG WINAPI MAPIFreeBuffer(LPVOID lpBuffer);
-void WINAPI FreeProws(LPSRowSet lpRows);
-}
 
 #endif // __cplusplus

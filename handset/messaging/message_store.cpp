@@ -1,7 +1,8 @@
 // The message store: its properties are read from the handset's registry when it is opened, as
 // an open store holds them.
+#include "handset/common/com_object.h"
 #include "handset/messaging/messaging_objects.h"
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 
 #include <algorithm>
 #include <mutex>
@@ -33,51 +34,14 @@ RetiredStores& Retired() {
     return retired;
 }
 
-class MsgStore final : public IMsgStore {
+class MsgStore final : public handset::ComObject<IMsgStore> {
 public:
-    explicit MsgStore(handset::StoreInfo info) : info(std::move(info)) {
-        InterlockedIncrement(&handset::detail::liveStores);
+    explicit MsgStore(handset::StoreInfo info)
+        : ComObject(handset::detail::liveStores, handset::detail::overReleases),
+          info(std::move(info)) {
         Retired(); // constructed before any store, so destroyed after every one is retired
     }
-    ~MsgStore() = default;
-    MsgStore(const MsgStore&) = delete;
-    MsgStore& operator=(const MsgStore&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        if (!IsEqualIID(iid, IID_IUnknown)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references); }
-
-    ULONG STDMETHODCALLTYPE Release() override {
-        // Never below zero: a retired store stays retired.
-        LONG current = references;
-        for (;;) {
-            if (current <= 0) {
-                InterlockedIncrement(&handset::detail::overReleases);
-                return 0;
-            }
-            LONG seen = InterlockedCompareExchange(&references, current - 1, current);
-            if (seen == current) {
-                break;
-            }
-            current = seen;
-        }
-        if (current - 1 == 0) {
-            InterlockedDecrement(&handset::detail::liveStores);
-            Retired().Add(this);
-        }
-        return static_cast<ULONG>(current - 1);
-    }
+    ~MsgStore() override = default;
 
     HRESULT STDMETHODCALLTYPE GetProps(LPSPropTagArray lpPropTagArray, ULONG, ULONG* lpcValues,
                                        LPSPropValue* lppPropArray) override {
@@ -151,7 +115,9 @@ private:
                 PROP_TYPE(requested) == PROP_TYPE(property));
     }
 
-    volatile LONG references = 1;
+    // Kept, not freed: a release too many finds a live object to count it on.
+    void Retire() override { Retired().Add(this); }
+
     const handset::StoreInfo info;
 };
 

@@ -1,6 +1,7 @@
 // MAPILogonEx and the session: the entry to the emulated messaging system.
+#include "handset/common/com_object.h"
 #include "handset/messaging/messaging_objects.h"
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 
 #include <new>
 
@@ -9,34 +10,9 @@ namespace {
 // A session that was logged off answers no more calls.
 constexpr HRESULT MAPI_E_END_OF_SESSION = static_cast<HRESULT>(0x80040200L);
 
-class Session final : public IMAPISession {
+class Session final : public handset::ComObject<IMAPISession> {
 public:
-    Session() { InterlockedIncrement(&handset::detail::liveSessions); }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        if (!IsEqualIID(iid, IID_IUnknown)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references); }
-
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG left = InterlockedDecrement(&references);
-        if (left == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(left);
-    }
+    Session() : ComObject(handset::detail::liveSessions, handset::detail::overReleases) {}
 
     HRESULT STDMETHODCALLTYPE GetMsgStoresTable(ULONG, IMAPITable** table) override {
         if (table == nullptr) {
@@ -78,9 +54,6 @@ public:
     }
 
 private:
-    ~Session() { InterlockedDecrement(&handset::detail::liveSessions); }
-
-    volatile LONG references = 1;
     bool loggedOff = false;
 };
 

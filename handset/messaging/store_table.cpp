@@ -1,7 +1,8 @@
 // The message-store table: one row per store in table order, each row holding the store's entry
 // identifier and display name.
+#include "handset/common/com_object.h"
 #include "handset/messaging/messaging_objects.h"
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -46,36 +47,11 @@ HRESULT MakeRowProps(const Row& row, SRow* out) {
     return S_OK;
 }
 
-class StoreTable final : public IMAPITable {
+class StoreTable final : public handset::ComObject<IMAPITable> {
 public:
-    explicit StoreTable(std::vector<Row> rows) : rows(std::move(rows)) {
-        InterlockedIncrement(&handset::detail::liveTables);
-    }
-    StoreTable(const StoreTable&) = delete;
-    StoreTable& operator=(const StoreTable&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        if (!IsEqualIID(iid, IID_IUnknown)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references); }
-
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG left = InterlockedDecrement(&references);
-        if (left == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(left);
-    }
+    explicit StoreTable(std::vector<Row> rows)
+        : ComObject(handset::detail::liveTables, handset::detail::overReleases),
+          rows(std::move(rows)) {}
 
     // Reads forward from the cursor; at the end the row set is empty.
     HRESULT STDMETHODCALLTYPE QueryRows(LONG lRowCount, ULONG, LPSRowSet* lppRows) override {
@@ -107,9 +83,6 @@ public:
     }
 
 private:
-    ~StoreTable() { InterlockedDecrement(&handset::detail::liveTables); }
-
-    volatile LONG references = 1;
     std::vector<Row> rows;
     size_t cursor = 0;
 };

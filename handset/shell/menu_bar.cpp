@@ -20,9 +20,9 @@ extern "C" BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* pmbi) {
     if (!resource) {
         return FALSE;
     }
-    HMENU menu = LoadMenuW(pmbi->hInstRes, MAKEINTRESOURCEW(resource->menuId));
-    pmbi->hwndMB =
-        handset::CreateMenuWorker(pmbi->hwndParent, pmbi->hInstRes, *resource, menu, visible);
+    handset::UniqueMenu menu(LoadMenuW(pmbi->hInstRes, MAKEINTRESOURCEW(resource->menuId)));
+    pmbi->hwndMB = handset::CreateMenuWorker(pmbi->hwndParent, pmbi->hInstRes, *resource,
+                                             std::move(menu), visible);
     return pmbi->hwndMB != nullptr;
 }
 

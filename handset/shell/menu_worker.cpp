@@ -19,7 +19,7 @@ constexpr int MaxLabelLength = 256;
 struct MenuWorker {
     HWND parent = nullptr;
     HWND toolbar = nullptr;
-    HMENU menu = nullptr; // owned: destroyed with the window
+    UniqueMenu menu; // destroyed with the window
     std::vector<MenuBarButton> buttons;
     int spacerIndex = -1; // the separator that pushes the last button to the right edge
 };
@@ -29,14 +29,14 @@ MenuWorker* WorkerState(HWND window) {
 }
 
 HMENU DropDownMenu(const MenuWorker& worker, UINT command) {
-    if (worker.menu == nullptr) {
+    if (!worker.menu) {
         return nullptr;
     }
     for (const MenuBarButton& button : worker.buttons) {
         if (button.command == command) {
             return button.dropDown == NOMENU
                        ? nullptr
-                       : GetSubMenu(worker.menu, static_cast<int>(button.dropDown));
+                       : GetSubMenu(worker.menu.get(), static_cast<int>(button.dropDown));
         }
     }
     return nullptr;
@@ -109,7 +109,7 @@ LRESULT CALLBACK MenuWorkerProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case SHCMBM_GETSUBMENU:
         return reinterpret_cast<LRESULT>(DropDownMenu(*worker, static_cast<UINT>(lParam)));
     case SHCMBM_GETMENU:
-        return reinterpret_cast<LRESULT>(worker->menu);
+        return reinterpret_cast<LRESULT>(worker->menu.get());
     case WM_COMMAND:
         // A plain soft key reaches the dialog as its command; a drop-down button only opens its
         // popup.
@@ -139,10 +139,7 @@ LRESULT CALLBACK MenuWorkerProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_DESTROY:
         RemoveWindowSubclass(worker->parent, ParentSubclassProc, ParentSubclassId);
-        if (worker->menu != nullptr) {
-            DestroyMenu(worker->menu);
-            worker->menu = nullptr;
-        }
+        worker->menu.reset();
         break;
     case WM_NCDESTROY:
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -231,16 +228,13 @@ HWND CreateToolbar(HWND window, HINSTANCE module, MenuWorker& worker) {
 
 } // namespace
 
-HWND CreateMenuWorker(HWND parent, HINSTANCE module, const MenuBarResource& resource, HMENU menu,
-                      bool visible) {
+HWND CreateMenuWorker(HWND parent, HINSTANCE module, const MenuBarResource& resource,
+                      UniqueMenu menu, bool visible) {
     auto worker = std::make_unique<MenuWorker>();
     worker->parent = parent;
-    worker->menu = menu;
+    worker->menu = std::move(menu);
     worker->buttons = resource.buttons;
     if (!RegisterWorkerClass()) {
-        if (menu != nullptr) {
-            DestroyMenu(menu);
-        }
         return nullptr;
     }
     RECT client{};
@@ -250,9 +244,6 @@ HWND CreateMenuWorker(HWND parent, HINSTANCE module, const MenuBarResource& reso
                                   client.bottom - MenuBarHeight, client.right, MenuBarHeight,
                                   parent, nullptr, ShellModule(), nullptr);
     if (window == nullptr) {
-        if (menu != nullptr) {
-            DestroyMenu(menu);
-        }
         return nullptr;
     }
     MenuWorker* state = worker.release();

@@ -4,6 +4,8 @@
 
 #include "menu_bar_resource.h"
 
+#include "handset/common/owners.h"
+
 #include <windows.h>
 
 namespace handset {
@@ -11,10 +13,10 @@ namespace handset {
 constexpr wchar_t MenuWorkerClass[] = L"menu_worker";
 
 // Creates the bar in parent with the buttons of resource (labels from module's string table) and
-// takes ownership of menu, which may be null. Returns the bar, or null on failure (menu is then
-// destroyed). With two or more buttons the toolbar holds one more: a blank, disabled button
+// takes the menu, which may be null. Returns the bar, or null on failure (the menu then goes with
+// its owner). With two or more buttons the toolbar holds one more: a blank, disabled button
 // before the last one that keeps it at the right edge, so TB_BUTTONCOUNT counts it too.
-HWND CreateMenuWorker(HWND parent, HINSTANCE module, const MenuBarResource& resource, HMENU menu,
-                      bool visible);
+HWND CreateMenuWorker(HWND parent, HINSTANCE module, const MenuBarResource& resource,
+                      UniqueMenu menu, bool visible);
 
 } // namespace handset

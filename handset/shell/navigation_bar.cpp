@@ -1,6 +1,8 @@
 #include "navigation_bar.h"
 #include "screen.h"
 
+#include "handset/common/owners.h"
+
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -19,10 +21,7 @@ constexpr int DoneButtonHeight = 20;
 constexpr int DoneButtonMargin = 3;
 constexpr UINT_PTR OwnerSubclassId = 1;
 
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+using UniqueFont = UniqueGdi<HFONT>;
 
 struct NavigationBar {
     UniqueFont titleFont;
@@ -52,9 +51,8 @@ void PaintBar(HWND bar) {
     HDC dc = BeginPaint(bar, &paint);
     RECT client{};
     GetClientRect(bar, &client);
-    HBRUSH background = CreateSolidBrush(BarColour);
-    FillRect(dc, &client, background);
-    DeleteObject(background);
+    UniqueGdi<HBRUSH> background(CreateSolidBrush(BarColour));
+    FillRect(dc, &client, background.get());
 
     // The title is read now, so a dialog that changes its text shows the new one.
     HWND owner = GetWindow(bar, GW_OWNER);

@@ -1,5 +1,5 @@
 // handset.exe: the command-line control of the emulated handset.
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 #include "handset/tool/console_output.h"
 #include "handset/tool/soft_reset.h"
 

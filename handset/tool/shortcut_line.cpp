@@ -1,6 +1,6 @@
 #include "handset/tool/shortcut_line.h"
 
-#include <windows.h>
+#include "handset/common/utf8.h"
 
 namespace handset {
 
@@ -29,18 +29,11 @@ std::optional<std::wstring> ParseShortcutLine(const std::wstring& line) {
 std::optional<std::wstring> ShortcutCommand(const std::string& fileBytes) {
     // From the first byte on, as a handset's shell reads it: a byte-order mark is no digit.
     std::string bytes = fileBytes.substr(0, fileBytes.find_first_of("\r\n"));
-    if (bytes.empty()) {
+    auto line = FromUtf8(bytes);
+    if (!line || line->empty()) {
         return std::nullopt;
     }
-    int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
-                                   static_cast<int>(bytes.size()), nullptr, 0);
-    if (size <= 0) {
-        return std::nullopt;
-    }
-    std::wstring line(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                        line.data(), size);
-    return ParseShortcutLine(line);
+    return ParseShortcutLine(*line);
 }
 
 } // namespace handset

@@ -1,6 +1,7 @@
 #include "handset/tool/soft_reset.h"
 
-#include "handset/messaging/store_registry.h"
+#include "handset/common/owners.h"
+#include "handset/registry/store_registry.h"
 #include "handset/tool/console_output.h"
 #include "handset/tool/shortcut_line.h"
 
@@ -18,14 +19,6 @@ namespace handset {
 
 namespace {
 
-struct FindCloser {
-    void operator()(HANDLE find) const { FindClose(find); }
-};
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
 bool EndsWithLnk(const std::wstring& name) {
     return name.size() > 4 &&
            CompareStringOrdinal(name.c_str() + name.size() - 4, 4, L".lnk", 4, TRUE) == CSTR_EQUAL;
@@ -39,7 +32,7 @@ std::vector<std::wstring> ShortcutNames(const std::wstring& folder) {
     if (find == INVALID_HANDLE_VALUE) {
         return names;
     }
-    std::unique_ptr<void, FindCloser> owner(find);
+    UniqueFind owner(find);
     do {
         // The pattern also matches longer extensions through short names.
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&

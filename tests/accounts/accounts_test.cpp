@@ -7,7 +7,7 @@
 #include "accounts/account_discovery.h"
 #include "accounts/account_table.h"
 #include "handset/messaging/messaging_diagnostics.h"
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 #include "tests/support/scoped_handset.h"
 
 namespace {

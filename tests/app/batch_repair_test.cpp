@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "autostart/startup_shortcut.h"
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
@@ -235,7 +235,7 @@ TEST_F(BatchRepair, RunsFromTheStartupShortcutAfterASoftReset) {
     auto previousStartup = handset::StartupFolder();
     ASSERT_TRUE(handset::SetStartupFolder(startup.Path().substr(0, startup.Path().size() - 1)));
     WriteBytes(startup / L"autorepair.lnk",
-               testing_support::Utf8(StartupShortcutLine(program.Exe(), L" --autorepairall")) +
+               testing_support::Utf8(StartupShortcutLine(program.Exe(), RepairAllArguments)) +
                    "\r\n");
 
     auto reset = RunProcess(L"\"" + BinFolder() + L"handset.exe\" softreset", 120000);

@@ -72,11 +72,11 @@ TEST_F(StartupShortcut, LiesInTheStartupFolder) {
 TEST_F(StartupShortcut, IsWrittenReplacedFoundAndRemoved) {
     EXPECT_FALSE(StartupShortcutExists());
     EXPECT_EQ(CreateStartupShortcut(L" --first"), 0);
-    EXPECT_EQ(CreateStartupShortcut(L" --autorepairall"), 0);
+    EXPECT_EQ(CreateStartupShortcut(RepairAllArguments), 0);
     EXPECT_TRUE(StartupShortcutExists());
     // From its first byte on, the count: a handset's shell reads no byte-order mark.
     EXPECT_EQ(ReadBytes(shortcut),
-              Utf8(StartupShortcutLine(GetProgramFilePath(), L" --autorepairall")) + "\r\n");
+              Utf8(StartupShortcutLine(GetProgramFilePath(), RepairAllArguments)) + "\r\n");
 
     EXPECT_EQ(RemoveStartupShortcut(), 0);
     EXPECT_FALSE(FileExists(shortcut));
@@ -98,7 +98,7 @@ TEST_F(StartupShortcut, WorksWithAStartupFolderOfAnyLength) {
     WriteStartupValue(longFolder);
 
     EXPECT_EQ(GetStartupShortcutPath(), longFolder + L"\\autorepair.lnk");
-    EXPECT_EQ(CreateStartupShortcut(L" --autorepairall"), 0);
+    EXPECT_EQ(CreateStartupShortcut(RepairAllArguments), 0);
     EXPECT_TRUE(FileExists(longFolder + L"\\autorepair.lnk"));
     EXPECT_EQ(RemoveStartupShortcut(), 0);
 }
@@ -135,14 +135,14 @@ TEST_F(StartupShortcut, TakesTheStartupValueOfAnyStringTypeAndOnlyThat) {
 
 TEST_F(StartupShortcut, ReportsWhatCouldNotBeDone) {
     WriteStartupValue(startup / L"missing folder");
-    EXPECT_LT(CreateStartupShortcut(L" --autorepairall"), 0);
+    EXPECT_LT(CreateStartupShortcut(RepairAllArguments), 0);
     EXPECT_FALSE(StartupShortcutExists());
     EXPECT_EQ(RemoveStartupShortcut(), 0);
 
     // A folder in the shortcut's place can be neither written nor deleted as a file.
     WriteStartupValue(startupFolder);
     ASSERT_TRUE(CreateDirectoryW(shortcut.c_str(), nullptr));
-    EXPECT_LT(CreateStartupShortcut(L" --autorepairall"), 0);
+    EXPECT_LT(CreateStartupShortcut(RepairAllArguments), 0);
     EXPECT_LT(RemoveStartupShortcut(), 0);
     RemoveDirectoryW(shortcut.c_str());
 }

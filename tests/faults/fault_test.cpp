@@ -9,7 +9,7 @@
 #include <random>
 
 #include "autostart/startup_shortcut.h"
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 #include "store/config_file.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
@@ -272,7 +272,7 @@ TEST(StartupFolderFaults, AShortcutUnderAVeryLongStartupValueRunsAfterASoftReset
     auto previous = handset::StartupFolder();
     ASSERT_TRUE(handset::SetStartupFolder(startupPath));
     // The shortcut as the dialog's menu item makes it, from inside the installed program.
-    const std::wstring line = StartupShortcutLine(program.Exe(), L" --autorepairall");
+    const std::wstring line = StartupShortcutLine(program.Exe(), RepairAllArguments);
     WriteBytes(startup / L"autorepair.lnk", testing_support::Utf8(line) + "\r\n");
     EXPECT_EQ(GetStartupShortcutPath(), startupPath + L"\\autorepair.lnk");
 

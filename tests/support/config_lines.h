@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 
 namespace testing_support {
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/installed_program.h"

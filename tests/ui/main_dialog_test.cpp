@@ -13,7 +13,7 @@
 #include "accounts/account_table.h"
 #include "files/program_folder.h"
 #include "autostart/startup_shortcut.h"
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 #include "store/config_file.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
@@ -543,7 +543,7 @@ TEST_F(MainDialog, TheAutoRepairSwitchWritesAndRemovesTheShortcut) {
     Command(IDM_AUTO_REPAIR);
     EXPECT_TRUE(AutoRepairChecked());
     EXPECT_EQ(ReadTextLines(shortcut),
-              (Lines{StartupShortcutLine(GetProgramFilePath(), L" --autorepairall")}));
+              (Lines{StartupShortcutLine(GetProgramFilePath(), RepairAllArguments)}));
     Command(IDM_AUTO_REPAIR);
     EXPECT_FALSE(FileExists(shortcut));
 }

@@ -2,7 +2,7 @@
 // refused one leaves the whole handset as it was.
 #include <cfgmgrapi.h>
 
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 #include "tests/support/scoped_handset.h"
 
 #include <objbase.h>

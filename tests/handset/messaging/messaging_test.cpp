@@ -1,9 +1,11 @@
 // The emulated messaging API as the program's discovery walks it: the store table row by row,
 // opening each store, reading its GUID and display name, and giving everything back.
 #include <cemapi.h>
+#include <mapix.h>
+#include <mapiutil.h>
 
 #include "handset/messaging/messaging_diagnostics.h"
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 #include "tests/support/scoped_handset.h"
 
 #include <gtest/gtest.h>

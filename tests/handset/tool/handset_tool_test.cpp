@@ -1,5 +1,6 @@
 // handset.exe run as a real process, as scripts and the demo run it.
-#include "handset/messaging/store_registry.h"
+#include "autostart/startup_shortcut.h"
+#include "handset/registry/store_registry.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 #include "tests/support/scoped_handset.h"
@@ -202,9 +203,10 @@ protected:
         testing_support::WriteBytes(startupFolder.Path() + L"StartUp\\" + name, bytes);
     }
 
-    // The shortcut line as the program writes it: UTF-8 without a byte-order mark, and CRLF.
-    std::string Line(const std::wstring& command) {
-        return Utf8(std::to_wstring(command.size()) + L"#" + command + L"\r\n");
+    // The shortcut line for the program and arguments, as the program writes it: its own line,
+    // UTF-8 without a byte-order mark, and CRLF.
+    std::string Line(const std::wstring& program, const std::wstring& arguments) {
+        return Utf8(StartupShortcutLine(program, arguments) + L"\r\n");
     }
 
     testing_support::TempFolder startupFolder{L" Start"};
@@ -214,12 +216,14 @@ protected:
 };
 
 TEST_F(SoftResetTest, StartsEachShortcutInNameOrderAndWaitsForIt) {
-    std::wstring first = L"\"" + probe + L"\" \"" + log + L"\" 3 --autorepairall";
-    std::wstring second = L"\"" + probe + L"\" \"" + log + L"\" 0 Zoë \U0001F600";
-    Shortcut(L"b second.lnk",
-             testing_support::Utf8(std::to_wstring(second.size()) + L"#" + second + L"\n"));
-    Shortcut(L"A first.lnk", Line(first));
-    Shortcut(L"c notes.txt", Line(first));
+    const std::wstring firstArguments = L" \"" + log + L"\" 3" + std::wstring(RepairAllArguments);
+    const std::wstring secondArguments = L" \"" + log + L"\" 0 Zoë \U0001F600";
+    std::wstring first = L"\"" + probe + L"\"" + firstArguments;
+    std::wstring second = L"\"" + probe + L"\"" + secondArguments;
+    // A line end of LF alone is taken as well.
+    Shortcut(L"b second.lnk", Utf8(StartupShortcutLine(probe, secondArguments) + L"\n"));
+    Shortcut(L"A first.lnk", Line(probe, firstArguments));
+    Shortcut(L"c notes.txt", Line(probe, firstArguments));
 
     auto result = Handset(L"softreset");
     EXPECT_EQ(result.exitCode, 0u) << result.output;
@@ -232,14 +236,16 @@ TEST_F(SoftResetTest, StartsEachShortcutInNameOrderAndWaitsForIt) {
 }
 
 TEST_F(SoftResetTest, SkipsAMalformedShortcutAndRunsTheOthers) {
-    std::wstring command = L"\"" + probe + L"\" \"" + log + L"\" 7 after";
+    const std::wstring arguments = L" \"" + log + L"\" 7 after";
+    std::wstring command = L"\"" + probe + L"\"" + arguments;
     Shortcut(L"1 wrong count.lnk",
              Utf8(std::to_wstring(command.size() + 1) + L"#" + command + L"\r\n"));
     Shortcut(L"2 no count.lnk", Utf8(command + L"\r\n"));
-    Shortcut(L"3 good.lnk", Line(command));
-    std::wstring missing = L"\"" + programs.Path() + L"no such program.exe\"";
-    Shortcut(L"4 missing program.lnk", Line(missing));
-    Shortcut(L"5 behind a mark.lnk", "\xEF\xBB\xBF" + Line(command));
+    Shortcut(L"3 good.lnk", Line(probe, arguments));
+    const std::wstring missingProgram = programs.Path() + L"no such program.exe";
+    std::wstring missing = L"\"" + missingProgram + L"\"";
+    Shortcut(L"4 missing program.lnk", Line(missingProgram, L""));
+    Shortcut(L"5 behind a mark.lnk", "\xEF\xBB\xBF" + Line(probe, arguments));
 
     auto result = Handset(L"softreset");
     EXPECT_EQ(result.exitCode, 1u);

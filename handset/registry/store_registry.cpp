@@ -1,21 +1,16 @@
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
+
+#include "handset/common/owners.h"
 
 #include <objbase.h>
 
 #include <algorithm>
 #include <cwchar>
 #include <filesystem>
-#include <memory>
-#include <type_traits>
 
 namespace handset {
 
 namespace {
-
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 constexpr wchar_t ShellFoldersKey[] = L"SYSTEM\\EXPLORER\\SHELL FOLDERS";
 constexpr wchar_t SettingsKey[] = L"EMAIL2";
@@ -412,50 +407,18 @@ GUID NewGuid() {
 }
 
 std::wstring GuidText(const GUID& guid) {
-    wchar_t text[40] = {};
-    swprintf(text, 40, L"{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-             static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
-             guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
-             guid.Data4[6], guid.Data4[7]);
+    wchar_t text[39] = {};
+    StringFromGUID2(guid, text, 39);
     return text;
 }
 
 std::optional<GUID> ParseGuid(const std::wstring& text) {
-    // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
-    if (text.size() != 38 || text.front() != L'{' || text.back() != L'}') {
+    // Exactly the braced form of 38 characters: IIDFromString alone also takes other texts.
+    GUID guid{};
+    if (text.size() != 38 || text.front() != L'{' ||
+        FAILED(IIDFromString(const_cast<wchar_t*>(text.c_str()), &guid))) {
         return std::nullopt;
     }
-    unsigned char bytes[16];
-    size_t count = 0;
-    for (size_t i = 1; i < 37; ++i) {
-        if (i == 9 || i == 14 || i == 19 || i == 24) {
-            if (text[i] != L'-') {
-                return std::nullopt;
-            }
-            continue;
-        }
-        wchar_t c = text[i];
-        int digit = c >= L'0' && c <= L'9'   ? c - L'0'
-                    : c >= L'A' && c <= L'F' ? c - L'A' + 10
-                    : c >= L'a' && c <= L'f' ? c - L'a' + 10
-                                             : -1;
-        if (digit < 0) {
-            return std::nullopt;
-        }
-        if (count % 2 == 0) {
-            bytes[count / 2] = static_cast<unsigned char>(digit << 4);
-        } else {
-            bytes[count / 2] |= static_cast<unsigned char>(digit);
-        }
-        ++count;
-    }
-    // The text reads the first three fields as numbers, the rest byte by byte.
-    GUID guid{};
-    guid.Data1 = (static_cast<unsigned long>(bytes[0]) << 24) | (bytes[1] << 16) | (bytes[2] << 8) |
-                 bytes[3];
-    guid.Data2 = static_cast<unsigned short>((bytes[4] << 8) | bytes[5]);
-    guid.Data3 = static_cast<unsigned short>((bytes[6] << 8) | bytes[7]);
-    std::copy_n(bytes + 8, 8, guid.Data4);
     return guid;
 }
 

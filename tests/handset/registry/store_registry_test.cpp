@@ -1,5 +1,5 @@
 // The registry layout that the messaging API, the configuration manager and handset.exe share.
-#include "handset/messaging/store_registry.h"
+#include "handset/registry/store_registry.h"
 #include "tests/support/scoped_handset.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,18 @@
+// Log-on to the messaging system and MAPI memory.
+#pragma once
+
+#include <cemapi.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+HRESULT WINAPI MAPILogonEx(ULONG_PTR ulUIParam, LPWSTR lpszProfileName, LPWSTR lpszPassword,
+                           FLAGS flFlags, LPMAPISESSION* lppSession);
+HRESULT WINAPI MAPIAllocateBuffer(ULONG cbSize, LPVOID* lppBuffer);
+HRESULT WINAPI MAPIAllocateMore(ULONG cbSize, LPVOID lpObject, LPVOID* lppBuffer);
+ULONG WINAPI MAPIFreeBuffer(LPVOID lpBuffer);
+
+#ifdef __cplusplus
+}
+#endif
