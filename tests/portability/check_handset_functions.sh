@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# check_handset_functions.sh NM COMPILER LIST OBJECT...: every platform function that the
+# program's own objects and libraries call must be one that a Windows Mobile 5 handset offers,
+# that is, be on LIST. What the objects define themselves, and what the C and C++ runtime
+# libraries define, is not looked at. Prints each function that is not on the list and exits 1;
+# prints how many were checked and exits 0 otherwise.
+set -euo pipefail
+nm=$1 compiler=$2 list=$3
+shift 3
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Symbols as the linker resolves them: a dllimport reference __imp_X is a call to X.
+symbols() { # symbols nm-options files...: one name per line
+  local options=$1
+  shift
+  "$nm" $options "$@" 2>/dev/null | awk 'NF >= 2 && $NF !~ /:$/ { print $NF }' |
+    sed 's/^__imp_//' | sort -u
+}
+
+symbols -u "$@" >"$work/called"
+symbols --defined-only "$@" >"$work/own"
+runtime=()
+for library in libmsvcrt.a libstdc++.a libgcc.a libgcc_eh.a libmingwex.a libmingw32.a libmoldname.a \
+  libwinpthread.a; do
+  path=$("$compiler" -print-file-name="$library")
+  [[ -f "$path" ]] && runtime+=("$path")
+done
+symbols --defined-only "${runtime[@]}" >"$work/runtime"
+
+# The list: "Function header" per line, and a third field where a desktop build calls the function
+# by another name; "#" starts a note.
+sed -e 's/#.*//' "$list" | awk 'NF >= 2 { print $1; if (NF >= 3) print $3 }' | sort -u >"$work/allowed"
+
+comm -23 "$work/called" "$work/own" | comm -23 - "$work/runtime" >"$work/platform"
+missing=$(comm -23 "$work/platform" "$work/allowed")
+if [[ -n "$missing" ]]; then
+  while read -r function; do
+    echo "not on the handset's list ($(basename "$list")): $function"
+  done <<<"$missing"
+  exit 1
+fi
+echo "$(wc -l <"$work/platform") platform functions called, each on the handset's list"
