@@ -1,6 +1,8 @@
 #include "provisioning/parm_line.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <iterator>
 
 namespace {
 
@@ -91,37 +93,24 @@ bool HasValueField(std::wstring_view line) {
 }
 
 std::wstring EscapeParmValue(std::wstring_view value) {
+    // Line breaks would split the line in config, and an XML parser turns a raw TAB, CR or LF in
+    // an attribute into a blank: references keep them as they are.
+    struct Escape {
+        wchar_t character;
+        std::wstring_view reference;
+    };
+    static constexpr Escape escapes[] = {{L'&', L"&amp;"},  {L'<', L"&lt;"},    {L'>', L"&gt;"},
+                                         {L'"', L"&quot;"}, {L'\'', L"&apos;"}, {L'\t', L"&#9;"},
+                                         {L'\r', L"&#13;"}, {L'\n', L"&#10;"}};
     std::wstring escaped;
     escaped.reserve(value.size());
     for (wchar_t character : value) {
-        switch (character) {
-        case L'&':
-            escaped += L"&amp;";
-            break;
-        case L'<':
-            escaped += L"&lt;";
-            break;
-        case L'>':
-            escaped += L"&gt;";
-            break;
-        case L'"':
-            escaped += L"&quot;";
-            break;
-        case L'\'':
-            escaped += L"&apos;";
-            break;
-        // Line breaks would split the line in config, and an XML parser turns a raw TAB, CR or LF
-        // in an attribute into a blank: references keep them as they are.
-        case L'\t':
-            escaped += L"&#9;";
-            break;
-        case L'\r':
-            escaped += L"&#13;";
-            break;
-        case L'\n':
-            escaped += L"&#10;";
-            break;
-        default:
+        const Escape* escape =
+            std::find_if(std::begin(escapes), std::end(escapes),
+                         [character](const Escape& e) { return e.character == character; });
+        if (escape != std::end(escapes)) {
+            escaped += escape->reference;
+        } else {
             escaped += character;
         }
     }

@@ -26,8 +26,8 @@ std::optional<std::wstring> FromUtf8(std::string_view bytes) {
         return std::nullopt;
     }
     std::wstring text(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
-                        static_cast<int>(bytes.size()), text.data(), size);
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                        text.data(), size);
     return text;
 }
 
