@@ -36,8 +36,9 @@ std::wstring ReadStartupFolder() {
     LSTATUS status = RegQueryValueExW(key.Get(), L"Startup", nullptr, &type, nullptr, &size);
     std::wstring data;
     while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
-        // One character more than asked for, so that the text always ends in a zero.
-        data.assign(size / sizeof(wchar_t) + 1, L'\0');
+        // Room for every byte asked for, even an odd number of them, and one character more, so
+        // that the text always ends in a zero.
+        data.assign((size + sizeof(wchar_t) - 1) / sizeof(wchar_t) + 1, L'\0');
         size = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
         status = RegQueryValueExW(key.Get(), L"Startup", nullptr, &type,
                                   reinterpret_cast<BYTE*>(data.data()), &size);

@@ -120,11 +120,14 @@ TEST_F(StartupShortcut, TakesTheStartupValueOfAnyStringTypeAndOnlyThat) {
         {"REG_SZ without its zero", REG_SZ, folder, folder},
         {"REG_DWORD, no string", REG_DWORD, std::wstring(2, L'\x1'), L""},
         {"REG_BINARY, no string", REG_BINARY, folder + L'\0', L""},
+        {"REG_BINARY of an odd number of bytes", REG_BINARY, L"\x4142\x43", L""},
     };
     for (const Case& test : cases) {
+        // Values are stored whole but for the last case, whose last byte is cut off.
+        DWORD bytes = static_cast<DWORD>(test.data.size() * sizeof(wchar_t));
+        bytes -= test.data == L"\x4142\x43" ? 1 : 0;
         ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, shellFolders, L"Startup", test.type,
-                                  test.data.data(),
-                                  static_cast<DWORD>(test.data.size() * sizeof(wchar_t))),
+                                  test.data.data(), bytes),
                   ERROR_SUCCESS);
         EXPECT_EQ(GetStartupShortcutPath(), test.folder + L"\\autorepair.lnk") << test.what;
     }
