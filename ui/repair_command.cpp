@@ -2,7 +2,6 @@
 
 #include <exception>
 #include <string>
-#include <vector>
 
 #include "accounts/account_table.h"
 #include "store/config_file.h"
@@ -35,17 +34,9 @@ RepairOutcome RepairSelectedAccount(HWND dialog) {
     if (outcome.result < 0) {
         return outcome;
     }
-    const int count = account->GetParmLineCount();
-    if (count <= 0) {
-        outcome.saved = true;
-        return outcome;
-    }
-    std::vector<std::wstring> lines;
-    lines.reserve(static_cast<size_t>(count));
-    for (int index = 0; index < count; ++index) {
-        lines.push_back(account->GetParmLine(index));
-    }
-    outcome.saved = SaveAccountSection(account->GetName(), lines);
+    // An account without lines has nothing to save.
+    outcome.saved = account->GetParmLineCount() <= 0 ||
+                    SaveAccountSection(account->GetName(), account->GetParmLines());
     return outcome;
 }
 
