@@ -45,21 +45,3 @@ std::vector<std::wstring> SplitAccountNames(std::wstring_view listText) {
         names.remove_prefix(separator + 1);
     }
 }
-
-std::wstring CommandLineArguments(std::wstring_view fullCommandLine) {
-    size_t end;
-    if (!fullCommandLine.empty() && fullCommandLine[0] == L'"') {
-        size_t closingQuote = fullCommandLine.find(L'"', 1);
-        end = closingQuote == std::wstring_view::npos ? fullCommandLine.size() : closingQuote + 1;
-    } else {
-        end = fullCommandLine.find_first_of(L" \t");
-        if (end == std::wstring_view::npos) {
-            end = fullCommandLine.size();
-        }
-    }
-    if (end < fullCommandLine.size() &&
-        (fullCommandLine[end] == L' ' || fullCommandLine[end] == L'\t')) {
-        ++end;
-    }
-    return std::wstring(fullCommandLine.substr(end));
-}

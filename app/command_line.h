@@ -19,7 +19,3 @@ CommandLineOptions ReadCommandLine(std::wstring_view commandLine);
 // The account names of a list text: the pieces between ";" after its first ":", in order, empty
 // pieces included, never trimmed.
 std::vector<std::wstring> SplitAccountNames(std::wstring_view listText);
-
-// The argument text of a full Windows command line: what follows the program name and the one
-// blank that separates it from the arguments, exactly as given.
-std::wstring CommandLineArguments(std::wstring_view fullCommandLine);

@@ -36,4 +36,18 @@ std::optional<std::wstring> ShortcutCommand(const std::string& fileBytes) {
     return ParseShortcutLine(*line);
 }
 
+ShortcutStart SplitShortcutCommand(const std::wstring& command) {
+    bool quoted = !command.empty() && command[0] == L'"';
+    size_t imageEnd = quoted ? command.find(L'"', 1) : command.find(L' ');
+    if (imageEnd == std::wstring::npos) {
+        return {command.substr(quoted ? 1 : 0), L""};
+    }
+    size_t argumentsAt = quoted ? imageEnd + 1 : imageEnd;
+    if (argumentsAt < command.size() && command[argumentsAt] == L' ') {
+        ++argumentsAt;
+    }
+    return {command.substr(quoted ? 1 : 0, imageEnd - (quoted ? 1 : 0)),
+            command.substr(argumentsAt)};
+}
+
 } // namespace handset

@@ -17,4 +17,12 @@ std::optional<std::wstring> ParseShortcutLine(const std::wstring& line);
 // line is malformed, a line behind a byte-order mark included.
 std::optional<std::wstring> ShortcutCommand(const std::string& fileBytes);
 
+// A command as a handset's shell starts it: the program's image (the quoted path, or the text up
+// to the first blank) apart from the argument text, which is all that follows the blank after it.
+struct ShortcutStart {
+    std::wstring image;
+    std::wstring arguments;
+};
+ShortcutStart SplitShortcutCommand(const std::wstring& command);
+
 } // namespace handset

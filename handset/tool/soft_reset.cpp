@@ -54,16 +54,19 @@ std::string ReadFileBytes(const std::wstring& path) {
 }
 
 // Runs one command as the shell does and says how it ended; false when it did not run to its
-// end.
+// end. The image is named apart, so the program's command line is its argument text alone
+// ("lpszImageName specifies the module to execute, and lpszCmdLine specifies the command line",
+// CreateProcess, Windows CE 5.0).
 bool RunCommand(const std::wstring& command) {
     WriteOut(command + L"\n");
-    std::vector<wchar_t> line(command.begin(), command.end());
+    ShortcutStart start = SplitShortcutCommand(command);
+    std::vector<wchar_t> line(start.arguments.begin(), start.arguments.end());
     line.push_back(L'\0');
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+    if (!CreateProcessW(start.image.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info)) {
         WriteOut(L"  not started, error " + std::to_wstring(GetLastError()) + L"\n");
         return false;
     }

@@ -78,6 +78,45 @@ TEST_F(BatchRepair, ExitsWithZeroWhenEveryRepairSucceededOrNoneWasAsked) {
     EXPECT_EQ(Log(), (Lines{L"Command line: [--AUTOREPAIRALL]"}));
 }
 
+TEST_F(BatchRepair, TakesItsArgumentsExactlyHoweverItIsStarted) {
+    using Start = testing_support::InstalledProgram::Start;
+    handset::AddAccount(L"Work");
+    handset::AddAccount(L"Home");
+    WriteConfig({L"[Work]", Parm(L"INSERVER", L"pop.work.example"), L"[Home]",
+                 Parm(L"INSERVER", L"pop.home.example")});
+    const Lines repairs = {L"repairing [Work]: OK.", L"repairing [Home]: OK."};
+    struct Case {
+        std::wstring arguments;
+        std::wstring mode;
+        std::wstring end;
+    };
+    const Case cases[] = {
+        {L"--autorepairall", L"Auto repair All", L"Done"},
+        {L" --autorepairall", L"Auto repair All", L"Done"},
+        {L"--autorepair:Work;Home--", L"Auto repair: [--autorepair:Work;Home]", L""},
+    };
+    // A handset's shell starts a program with its image apart; a desktop names it first.
+    for (Start start : {Start::AsHandset, Start::FromDesktop}) {
+        for (const Case& c : cases) {
+            std::string what = testing_support::Utf8(L"[" + c.arguments + L"] ") +
+                               (start == Start::AsHandset ? "as a handset" : "from a desktop");
+            ASSERT_TRUE(handset::SetSettings(L"Work", {{L"INSERVER", L"lost"}}));
+            ASSERT_TRUE(handset::SetSettings(L"Home", {{L"INSERVER", L"lost"}}));
+
+            // A run that opened the dialog would wait for a user instead of ending by itself.
+            EXPECT_EQ(program.Run(c.arguments, start), 0u) << what;
+            Lines expected = {L"Command line: [" + c.arguments + L"]", c.mode};
+            expected.insert(expected.end(), repairs.begin(), repairs.end());
+            if (!c.end.empty()) {
+                expected.push_back(c.end);
+            }
+            EXPECT_EQ(Log(), expected) << what;
+            EXPECT_EQ(SettingsOf(L"Work").at(L"INSERVER"), L"pop.work.example") << what;
+            EXPECT_EQ(SettingsOf(L"Home").at(L"INSERVER"), L"pop.home.example") << what;
+        }
+    }
+}
+
 TEST_F(BatchRepair, NamesAreMatchedExactly) {
     handset::AddAccount(L"Work");
     WriteConfig({L"[Work]", Parm(L"INSERVER", L"in")});

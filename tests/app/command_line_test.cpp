@@ -88,22 +88,4 @@ TEST(AccountNames, AreNeverTrimmedAndOnlyTheFirstColonSplits) {
               (Names{L"Čtení", L"郵便", L"\U0001F4E7"}));
 }
 
-TEST(CommandLineArguments, FollowTheProgramNameAndOneBlank) {
-    EXPECT_EQ(
-        CommandLineArguments(L"\"C:\\Program Files\\Courierfix\\courierfix.exe\" --autorepairall"),
-        L"--autorepairall");
-    EXPECT_EQ(CommandLineArguments(L"courierfix.exe --autorepair:A;B--"), L"--autorepair:A;B--");
-    EXPECT_EQ(CommandLineArguments(L"\"C:\\a b\\courierfix.exe\""), L"");
-    EXPECT_EQ(CommandLineArguments(L"courierfix.exe"), L"");
-    EXPECT_EQ(CommandLineArguments(L"courierfix.exe\t--autorepairall"), L"--autorepairall");
-}
-
-TEST(CommandLineArguments, KeepBlanksBeyondTheSeparator) {
-    // A single blank after the separator is a command line of its own: batch mode, no repair.
-    EXPECT_EQ(CommandLineArguments(L"\"C:\\x\\courierfix.exe\"  "), L" ");
-    EXPECT_EQ(CommandLineArguments(L"courierfix.exe   --autorepairall "), L"  --autorepairall ");
-    // An unclosed quote takes the whole line as the program name.
-    EXPECT_EQ(CommandLineArguments(L"\"C:\\x\\courierfix.exe --autorepairall"), L"");
-}
-
 } // namespace

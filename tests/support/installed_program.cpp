@@ -16,8 +16,9 @@ InstalledProgram::InstalledProgram(const std::wstring& leaf)
     }
 }
 
-unsigned long InstalledProgram::Run(const std::wstring& arguments) const {
-    auto result = RunProcess(L"\"" + exe + L"\" " + arguments, 60000);
+unsigned long InstalledProgram::Run(const std::wstring& arguments, Start start) const {
+    auto result = start == Start::AsHandset ? RunImage(exe, arguments)
+                                            : RunProcess(L"\"" + exe + L"\" " + arguments);
     EXPECT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
     return result.exitCode;

@@ -18,9 +18,14 @@ public:
     std::wstring File(const std::wstring& name) const { return folder / name; }
     const std::wstring& Exe() const { return exe; }
 
-    // Runs the program with the argument text after its quoted path and one blank, and gives
-    // its exit code; a run that does not start or end in time fails the test.
-    unsigned long Run(const std::wstring& arguments) const;
+    // How the program is started: as a desktop's shell does, with its quoted path and one blank
+    // before the argument text; or as a handset's shell does, its image apart and the argument
+    // text its whole command line.
+    enum class Start { FromDesktop, AsHandset };
+
+    // Runs the program with the argument text and gives its exit code; a run that does not start
+    // or end in time fails the test.
+    unsigned long Run(const std::wstring& arguments, Start start = Start::FromDesktop) const;
 
     // The lines of log.txt.
     std::vector<std::wstring> Log() const;

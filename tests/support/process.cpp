@@ -18,9 +18,7 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
-} // namespace
-
-ProcessResult RunProcess(const std::wstring& commandLine, unsigned long timeoutMs) {
+ProcessResult Run(const wchar_t* image, const std::wstring& commandLine, unsigned long timeoutMs) {
     ProcessResult result;
 
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
@@ -43,7 +41,7 @@ ProcessResult RunProcess(const std::wstring& commandLine, unsigned long timeoutM
     std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
     mutableLine.push_back(L'\0');
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+    if (!CreateProcessW(image, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startup, &info)) {
         return result;
     }
@@ -82,6 +80,17 @@ ProcessResult RunProcess(const std::wstring& commandLine, unsigned long timeoutM
     }
     GetExitCodeProcess(info.hProcess, &result.exitCode);
     return result;
+}
+
+} // namespace
+
+ProcessResult RunProcess(const std::wstring& commandLine, unsigned long timeoutMs) {
+    return Run(nullptr, commandLine, timeoutMs);
+}
+
+ProcessResult RunImage(const std::wstring& image, const std::wstring& arguments,
+                       unsigned long timeoutMs) {
+    return Run(image.c_str(), arguments, timeoutMs);
 }
 
 std::wstring BinFolder() {

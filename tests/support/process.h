@@ -16,6 +16,11 @@ struct ProcessResult {
 // A program that does not finish in time is killed and reported as timed out.
 ProcessResult RunProcess(const std::wstring& commandLine, unsigned long timeoutMs = 60000);
 
+// Runs image as a handset's kernel starts a program: the image named apart, and arguments, exactly
+// as given, the whole command line the program gets.
+ProcessResult RunImage(const std::wstring& image, const std::wstring& arguments,
+                       unsigned long timeoutMs = 60000);
+
 // The folder holding the running test executable, ending in a backslash: the build's bin folder,
 // where courierfix.exe and handset.exe lie too.
 std::wstring BinFolder();

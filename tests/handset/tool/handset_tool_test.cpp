@@ -229,10 +229,11 @@ TEST_F(SoftResetTest, StartsEachShortcutInNameOrderAndWaitsForIt) {
     EXPECT_EQ(result.exitCode, 0u) << result.output;
     EXPECT_EQ(result.output,
               Utf8(first) + "\n  exit code 3\n" + Utf8(second) + "\n  exit code 0\n");
-    // Each ran to its end before the next began, with its argument text as written.
+    // Each ran to its end before the next began, started with its image apart: its command line
+    // is the text after the blank behind the program's path, exactly.
     EXPECT_EQ(testing_support::ReadTextLines(log),
-              (std::vector<std::wstring>{L" \"" + log + L"\" 3 --autorepairall",
-                                         L" \"" + log + L"\" 0 Zoë \U0001F600"}));
+              (std::vector<std::wstring>{L"\"" + log + L"\" 3 --autorepairall",
+                                         L"\"" + log + L"\" 0 Zoë \U0001F600"}));
 }
 
 TEST_F(SoftResetTest, SkipsAMalformedShortcutAndRunsTheOthers) {
@@ -258,7 +259,7 @@ TEST_F(SoftResetTest, SkipsAMalformedShortcutAndRunsTheOthers) {
     EXPECT_NE(result.output.find(Utf8(missing) + "\n  not started"), std::string::npos)
         << result.output;
     EXPECT_EQ(testing_support::ReadTextLines(log),
-              (std::vector<std::wstring>{L" \"" + log + L"\" 7 after"}));
+              (std::vector<std::wstring>{L"\"" + log + L"\" 7 after"}));
 }
 
 } // namespace

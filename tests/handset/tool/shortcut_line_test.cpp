@@ -51,4 +51,22 @@ TEST(ShortcutLineTest, ReadsTheFirstLineOfUtf8BytesFromTheFirstByte) {
     EXPECT_FALSE(handset::ShortcutCommand(""));
 }
 
+TEST(ShortcutLineTest, StartsThePathApartFromTheTextAfterTheBlankBehindIt) {
+    struct Case {
+        std::wstring command, image, arguments;
+    };
+    for (const Case& c : {
+             Case{L"\"\\Program Files\\a.exe\" --x", L"\\Program Files\\a.exe", L"--x"},
+             Case{L"\"a.exe\"  --x ", L"a.exe", L" --x "},
+             Case{L"\"a.exe\"", L"a.exe", L""},
+             Case{L"\"a.exe\"--x", L"a.exe", L"--x"},
+             Case{L"a.exe  --x", L"a.exe", L" --x"},
+             Case{L"\"a b.exe --x", L"a b.exe --x", L""},
+         }) {
+        handset::ShortcutStart start = handset::SplitShortcutCommand(c.command);
+        EXPECT_EQ(start.image, c.image) << testing::PrintToString(c.command);
+        EXPECT_EQ(start.arguments, c.arguments) << testing::PrintToString(c.command);
+    }
+}
+
 } // namespace
