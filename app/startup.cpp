@@ -28,19 +28,31 @@ public:
 };
 
 // The messaging session of the run, published in session; logged off and released at the end.
-// Without one there is nothing to log off.
+// MAPI is initialised right before the log-on and uninitialised right after the log-off, when
+// its initialisation succeeded; without it there is no log-on. Without a session there is
+// nothing to log off.
 class SessionForTheRun {
 public:
-    SessionForTheRun() { MAPILogonEx(0, nullptr, nullptr, 0, &session); }
+    SessionForTheRun() : mapiInitialized(SUCCEEDED(MAPIInitialize(nullptr))) {
+        if (mapiInitialized) {
+            MAPILogonEx(0, nullptr, nullptr, 0, &session);
+        }
+    }
     ~SessionForTheRun() {
         if (session != nullptr) {
             session->Logoff(0, 0, 0);
             session->Release();
             session = nullptr;
         }
+        if (mapiInitialized) {
+            MAPIUninitialize();
+        }
     }
     SessionForTheRun(const SessionForTheRun&) = delete;
     SessionForTheRun& operator=(const SessionForTheRun&) = delete;
+
+private:
+    bool mapiInitialized;
 };
 
 // The accounts of the run with their saved settings, destroyed before the session that opened

@@ -81,7 +81,9 @@ std::vector<std::wstring> ReadDocuments(const wchar_t* path) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     IMAPISession* session = nullptr;
-    bool accepted = SUCCEEDED(MAPILogonEx(0, nullptr, nullptr, 0, &session)) && WalkStores(session);
+    bool mapi = SUCCEEDED(MAPIInitialize(nullptr));
+    bool accepted =
+        mapi && SUCCEEDED(MAPILogonEx(0, nullptr, nullptr, 0, &session)) && WalkStores(session);
     std::wstring path = arguments;
     if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') {
         path = path.substr(1, path.size() - 2);
@@ -97,6 +99,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     if (session != nullptr) {
         session->Logoff(0, 0, 0);
         session->Release();
+    }
+    if (mapi) {
+        MAPIUninitialize();
     }
     CoUninitialize();
     return accepted ? 0 : 1;

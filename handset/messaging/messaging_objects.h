@@ -11,7 +11,9 @@
 
 namespace handset::detail {
 
-// Live-object counters behind CurrentMessagingCounts.
+// MAPIInitialize calls not yet matched by MAPIUninitialize, and the live-object counters behind
+// CurrentMessagingCounts.
+extern volatile LONG initializations;
 extern volatile LONG liveSessions;
 extern volatile LONG liveTables;
 extern volatile LONG liveStores;
@@ -22,6 +24,9 @@ extern volatile LONG overReleases;
 // OpenMsgStore goes straight to the key.
 std::vector<BYTE> EntryIdFor(const std::wstring& storeKey);
 std::optional<std::wstring> StoreKeyFromEntryId(ULONG size, const BYTE* bytes);
+
+// Adds an entry point's call to the journal behind MessagingJournal.
+void Journal(const wchar_t* call);
 
 HRESULT CreateStoreTable(IMAPITable** table);
 HRESULT CreateMsgStore(const std::wstring& storeKey, IMsgStore** store);

@@ -1,4 +1,5 @@
-// MAPILogonEx and the session: the entry to the emulated messaging system.
+// MAPIInitialize, MAPILogonEx, the session and MAPIUninitialize: the entry to the emulated
+// messaging system.
 #include "handset/common/com_object.h"
 #include "handset/messaging/messaging_objects.h"
 #include "handset/registry/store_registry.h"
@@ -13,8 +14,10 @@ constexpr HRESULT MAPI_E_END_OF_SESSION = static_cast<HRESULT>(0x80040200L);
 class Session final : public handset::ComObject<IMAPISession> {
 public:
     Session() : ComObject(handset::detail::liveSessions, handset::detail::overReleases) {}
+    ~Session() override { handset::detail::Journal(L"IMAPISession released"); }
 
     HRESULT STDMETHODCALLTYPE GetMsgStoresTable(ULONG, IMAPITable** table) override {
+        handset::detail::Journal(L"IMAPISession::GetMsgStoresTable");
         if (table == nullptr) {
             return MAPI_E_INVALID_PARAMETER;
         }
@@ -49,6 +52,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE Logoff(ULONG_PTR, ULONG, ULONG) override {
+        handset::detail::Journal(L"IMAPISession::Logoff");
         loggedOff = true;
         return S_OK;
     }
@@ -59,11 +63,40 @@ private:
 
 } // namespace
 
+// "Increments the MAPI subsystem reference count" (MAPIInitialize, Windows Mobile); lpMapiInit is
+// ignored.
+extern "C" HRESULT WINAPI MAPIInitialize(LPVOID) {
+    handset::detail::Journal(L"MAPIInitialize");
+    InterlockedIncrement(&handset::detail::initializations);
+    return S_OK;
+}
+
+// "The number of calls to one function must equal the number of calls to the other"
+// (MAPIUninitialize, Windows Mobile): a call too many leaves the count at zero.
+extern "C" void WINAPI MAPIUninitialize() {
+    handset::detail::Journal(L"MAPIUninitialize");
+    LONG current = handset::detail::initializations;
+    while (current > 0) {
+        LONG seen =
+            InterlockedCompareExchange(&handset::detail::initializations, current - 1, current);
+        if (seen == current) {
+            return;
+        }
+        current = seen;
+    }
+}
+
 extern "C" HRESULT WINAPI MAPILogonEx(ULONG_PTR, LPWSTR, LPWSTR, FLAGS, LPMAPISESSION* lppSession) {
+    handset::detail::Journal(L"MAPILogonEx");
     if (lppSession == nullptr) {
         return MAPI_E_INVALID_PARAMETER;
     }
     *lppSession = nullptr;
+    // MAPIInitialize comes first ("Beginning a MAPI Session", Windows Mobile); before it, or after
+    // the last MAPIUninitialize, there is no messaging system to log on to.
+    if (handset::detail::initializations <= 0) {
+        return E_UNEXPECTED;
+    }
     if (handset::LogonFails()) {
         return MAPI_E_LOGON_FAILED;
     }

@@ -9,6 +9,7 @@
 #include "handset/messaging/messaging_diagnostics.h"
 #include "handset/registry/store_registry.h"
 #include "tests/support/scoped_handset.h"
+#include "tests/support/scoped_mapi.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ protected:
     }
 
     testing_support::ScopedHandset handsetState;
+    testing_support::ScopedMapi mapi;
     handset::MessagingCounts before;
     IMAPISession* session = nullptr;
     AccountTable table;
@@ -261,6 +263,7 @@ TEST_F(AccountRepair, ARecordWithoutAStoreSubmitsNothing) {
 
 TEST(GuidText, IsBracedUpperCaseAndZeroFilled) {
     testing_support::ScopedHandset handsetState;
+    testing_support::ScopedMapi mapi;
     const GUID guid = {0x1A, 0x2, 0xBC, {0x0, 0x1, 0xAB, 0xCD, 0xE, 0xF0, 0x9, 0x10}};
     handset::AddStore(L"Work", guid);
     IMAPISession* session = nullptr;

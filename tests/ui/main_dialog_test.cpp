@@ -18,6 +18,7 @@
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/scoped_handset.h"
+#include "tests/support/scoped_mapi.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/shown_dialogs.h"
 #include "ui/dialog_template.h"
@@ -137,6 +138,7 @@ protected:
     }
 
     testing_support::ScopedHandset handsetState;
+    testing_support::ScopedMapi mapi;
     testing_support::TempFolder startup{L"\\StartUp"};
     std::wstring startupFolder = startup.Path().substr(0, startup.Path().size() - 1);
     std::optional<std::wstring> previousStartup;

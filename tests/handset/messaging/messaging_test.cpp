@@ -7,6 +7,7 @@
 #include "handset/messaging/messaging_diagnostics.h"
 #include "handset/registry/store_registry.h"
 #include "tests/support/scoped_handset.h"
+#include "tests/support/scoped_mapi.h"
 
 #include <gtest/gtest.h>
 
@@ -127,6 +128,7 @@ protected:
     }
 
     testing_support::ScopedHandset handset;
+    testing_support::ScopedMapi mapi;
     handset::MessagingCounts before;
 };
 
@@ -303,6 +305,33 @@ TEST_F(MessagingTest, LogonFailsSwitchLeavesNoSession) {
     ASSERT_NE(session, nullptr);
     Logoff(session);
     ExpectAllGivenBack();
+}
+
+TEST(MapiInitialize, ComesBeforeEveryLogonAndPairsWithMapiUninitialize) {
+    testing_support::ScopedHandset handset;
+    const long before = handset::CurrentMessagingCounts().initializations;
+    ASSERT_EQ(before, 0);
+    IMAPISession* session = reinterpret_cast<IMAPISession*>(1);
+    EXPECT_EQ(MAPILogonEx(0, nullptr, nullptr, 0, &session), E_UNEXPECTED);
+    EXPECT_EQ(session, nullptr);
+
+    ASSERT_EQ(MAPIInitialize(nullptr), S_OK);
+    ASSERT_EQ(MAPIInitialize(nullptr), S_OK);
+    MAPIUninitialize();
+    // One initialisation is still held.
+    ASSERT_EQ(MAPILogonEx(0, nullptr, nullptr, 0, &session), S_OK);
+    session->Logoff(0, 0, 0);
+    session->Release();
+    MAPIUninitialize();
+    EXPECT_EQ(handset::CurrentMessagingCounts().initializations, 0);
+    EXPECT_EQ(MAPILogonEx(0, nullptr, nullptr, 0, &session), E_UNEXPECTED);
+
+    // A MAPIUninitialize too many is no initialisation in advance.
+    MAPIUninitialize();
+    EXPECT_EQ(handset::CurrentMessagingCounts().initializations, 0);
+    ASSERT_EQ(MAPIInitialize(nullptr), S_OK);
+    MAPIUninitialize();
+    EXPECT_EQ(MAPILogonEx(0, nullptr, nullptr, 0, &session), E_UNEXPECTED);
 }
 
 TEST_F(MessagingTest, OneFreeGivesBackTheBlocksChainedToABuffer) {
