@@ -1,5 +1,6 @@
 #include "provisioning/provisioning_document.h"
 
+#include <windows.h>
 #include <cfgmgrapi.h>
 
 #include <algorithm>

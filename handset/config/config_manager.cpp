@@ -1,6 +1,7 @@
 // DMProcessConfigXML: applies the EMAIL2 part of a provisioning document to the message stores.
 // The whole document is parsed with MSXML and checked before anything is written, and then
 // written all or nothing.
+#include <windows.h>
 #include <cfgmgrapi.h>
 
 #include "handset/common/owners.h"
@@ -31,10 +32,11 @@ constexpr IID XmlDomDocumentIid = {
 constexpr IID XmlDomElementIid = {
     0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
-// A well-formed document that this configuration manager cannot apply.
-constexpr HRESULT DocumentNotUnderstood = static_cast<HRESULT>(0x8007000DL); // invalid data
-// A characteristic names an account that no store has.
-constexpr HRESULT NoSuchAccount = static_cast<HRESULT>(0x80070490L); // element not found
+// The statuses of a refused document (DMProcessConfigXML, Windows Mobile 5.0): CONFIG_E_BAD_XML
+// for one that is not well-formed or not made of characteristics and parms, CONFIG_E_ENTRYNOTFOUND
+// for a characteristic, an account or a parm name that the handset has no entry for.
+constexpr HRESULT BadDocument = CONFIG_E_BAD_XML;
+constexpr HRESULT NoEntry = CONFIG_E_ENTRYNOTFOUND;
 
 // The parm names that the EMAIL2 configuration service provider defines.
 constexpr const wchar_t* Email2Parms[] = {
@@ -44,8 +46,19 @@ constexpr const wchar_t* Email2Parms[] = {
     L"SERVICENAME",    L"SERVICETYPE", L"SMTPALTAUTHNAME", L"SMTPALTDOMAIN", L"SMTPALTENABLED",
     L"SMTPALTPASSWORD"};
 
+// EMAIL2 also takes a setting named by its MAPI property tag, eight hexadecimal digits, such as
+// "8128000B" for SSL on the incoming server ("unnamed tag", EMAIL2 Configuration Service Provider,
+// Windows Mobile 5.0).
+bool IsPropertyTagName(const std::wstring& name) {
+    return name.size() == 8 && std::all_of(name.begin(), name.end(), [](wchar_t c) {
+               return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') ||
+                      (c >= L'a' && c <= L'f');
+           });
+}
+
 bool IsEmail2Parm(const std::wstring& name) {
-    return std::any_of(std::begin(Email2Parms), std::end(Email2Parms),
+    return IsPropertyTagName(name) ||
+           std::any_of(std::begin(Email2Parms), std::end(Email2Parms),
                        [&](const wchar_t* known) { return name == known; });
 }
 
@@ -63,7 +76,6 @@ public:
 
     // A thread already in another apartment can still use COM as it is.
     bool Usable() const { return SUCCEEDED(status) || status == RPC_E_CHANGED_MODE; }
-    HRESULT Status() const { return status; }
 
 private:
     HRESULT status;
@@ -126,24 +138,22 @@ HRESULT ElementChildren(IXMLDOMNode* node, std::vector<ComPtr<IXMLDOMNode>>& ele
             child->get_text(&text);
             UniqueBstr owner(text);
             if (!IsBlank(Text(text))) {
-                return DocumentNotUnderstood;
+                return BadDocument;
             }
         } else if (type != NODE_COMMENT) {
-            return DocumentNotUnderstood;
+            return BadDocument;
         }
     }
     return S_OK;
 }
 
-// The store key of the account that the characteristic type names.
+// The store key of the account that the characteristic type names: a braced GUID that an account
+// has.
 HRESULT AccountStoreKey(const std::wstring& type, std::wstring& key) {
     auto guid = handset::ParseGuid(type);
-    if (!guid) {
-        return DocumentNotUnderstood;
-    }
-    auto found = handset::FindAccountStore(*guid);
+    auto found = guid ? handset::FindAccountStore(*guid) : std::nullopt;
     if (!found) {
-        return NoSuchAccount;
+        return NoEntry;
     }
     key = *found;
     return S_OK;
@@ -154,16 +164,19 @@ HRESULT CollectSettings(IXMLDOMDocument* document, std::vector<handset::SettingW
     ComPtr<IXMLDOMElement> root;
     if (document->get_documentElement(&root) != S_OK || root == nullptr ||
         NodeName(root.Get()) != L"wap-provisioningdoc") {
-        return DocumentNotUnderstood;
+        return BadDocument;
     }
     std::vector<ComPtr<IXMLDOMNode>> services;
     if (HRESULT status = ElementChildren(root.Get(), services); FAILED(status)) {
         return status;
     }
     for (const auto& service : services) {
-        if (NodeName(service.Get()) != L"characteristic" ||
-            Attribute(service.Get(), L"type") != L"EMAIL2") {
-            return DocumentNotUnderstood;
+        auto serviceType = Attribute(service.Get(), L"type");
+        if (NodeName(service.Get()) != L"characteristic" || !serviceType) {
+            return BadDocument;
+        }
+        if (*serviceType != L"EMAIL2") {
+            return NoEntry;
         }
         std::vector<ComPtr<IXMLDOMNode>> accounts;
         if (HRESULT status = ElementChildren(service.Get(), accounts); FAILED(status)) {
@@ -172,7 +185,7 @@ HRESULT CollectSettings(IXMLDOMDocument* document, std::vector<handset::SettingW
         for (const auto& account : accounts) {
             auto type = Attribute(account.Get(), L"type");
             if (NodeName(account.Get()) != L"characteristic" || !type) {
-                return DocumentNotUnderstood;
+                return BadDocument;
             }
             std::wstring storeKey;
             std::vector<ComPtr<IXMLDOMNode>> parms;
@@ -185,8 +198,11 @@ HRESULT CollectSettings(IXMLDOMDocument* document, std::vector<handset::SettingW
             for (const auto& parm : parms) {
                 auto name = Attribute(parm.Get(), L"name");
                 auto value = Attribute(parm.Get(), L"value");
-                if (NodeName(parm.Get()) != L"parm" || !name || !IsEmail2Parm(*name) || !value) {
-                    return DocumentNotUnderstood;
+                if (NodeName(parm.Get()) != L"parm" || !name || !value) {
+                    return BadDocument;
+                }
+                if (!IsEmail2Parm(*name)) {
+                    return NoEntry;
                 }
                 writes.push_back({storeKey, *name, *value});
             }
@@ -196,11 +212,10 @@ HRESULT CollectSettings(IXMLDOMDocument* document, std::vector<handset::SettingW
 }
 
 HRESULT ParseDocument(const wchar_t* text, ComPtr<IXMLDOMDocument>& document) {
-    HRESULT status =
-        CoCreateInstance(DomDocument30Clsid, nullptr, CLSCTX_INPROC_SERVER, XmlDomDocumentIid,
-                         reinterpret_cast<void**>(document.ReleaseAndGetAddressOf()));
-    if (FAILED(status)) {
-        return status;
+    if (FAILED(CoCreateInstance(DomDocument30Clsid, nullptr, CLSCTX_INPROC_SERVER,
+                                XmlDomDocumentIid,
+                                reinterpret_cast<void**>(document.ReleaseAndGetAddressOf())))) {
+        return E_FAIL;
     }
     document->put_async(VARIANT_FALSE);
     document->put_resolveExternals(VARIANT_FALSE);
@@ -210,19 +225,8 @@ HRESULT ParseDocument(const wchar_t* text, ComPtr<IXMLDOMDocument>& document) {
         return E_OUTOFMEMORY;
     }
     VARIANT_BOOL loaded = VARIANT_FALSE;
-    status = document->loadXML(source.get(), &loaded);
-    if (FAILED(status)) {
-        return status;
-    }
-    if (loaded != VARIANT_TRUE) {
-        // The parser's own reason when it gives one.
-        ComPtr<IXMLDOMParseError> error;
-        long code = 0;
-        if (SUCCEEDED(document->get_parseError(&error)) && error != nullptr &&
-            SUCCEEDED(error->get_errorCode(&code)) && code < 0) {
-            return static_cast<HRESULT>(code);
-        }
-        return DocumentNotUnderstood;
+    if (FAILED(document->loadXML(source.get(), &loaded)) || loaded != VARIANT_TRUE) {
+        return BadDocument;
     }
     return S_OK;
 }
@@ -238,15 +242,16 @@ extern "C" HRESULT WINAPI DMProcessConfigXML(LPCWSTR pszWXMLin, DWORD dwFlags,
     if (pszWXMLin == nullptr || dwFlags != CFGFLAG_PROCESS) {
         return E_INVALIDARG;
     }
+    // While the switch is on the manager answers as when another configuration is being processed.
     if (handset::RefusesDocuments()) {
-        return E_ACCESSDENIED;
+        return CONFIG_E_OBJECTBUSY;
     }
 
     std::vector<handset::SettingWrite> writes;
     {
         ComScope com;
         if (!com.Usable()) {
-            return com.Status();
+            return E_FAIL;
         }
         ComPtr<IXMLDOMDocument> document;
         HRESULT status = ParseDocument(pszWXMLin, document);
@@ -257,8 +262,9 @@ extern "C" HRESULT WINAPI DMProcessConfigXML(LPCWSTR pszWXMLin, DWORD dwFlags,
             return status;
         }
     }
+    // The provider could not write, and has put back what it wrote.
     if (!handset::ApplySettings(writes)) {
-        return E_FAIL;
+        return CONFIG_E_CSPEXCEPTION;
     }
 
     // The reply is the document as processed; the caller frees it with delete[].

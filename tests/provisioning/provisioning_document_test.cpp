@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <cfgmgrapi.h>
 
 #include "provisioning/parm_line.h"

@@ -1,5 +1,6 @@
 // The configuration manager: an accepted document lands in the account's EMAIL2 settings; every
 // refused one leaves the whole handset as it was.
+#include <windows.h>
 #include <cfgmgrapi.h>
 
 #include "handset/registry/store_registry.h"
@@ -68,17 +69,21 @@ protected:
 };
 
 TEST_F(ConfigManagerTest, AppliesTheDocumentTheProgramBuilds) {
-    std::wstring document = Document(
-        workText,
-        L"<parm name=\"INSERVER\" value=\"in1\"/><parm name=\"OUTSERVER\" value=\"out1\"/>");
+    // A setting may be named by its property tag in hexadecimal, as a hand-edited config has it.
+    std::wstring document =
+        Document(workText,
+                 L"<parm name=\"INSERVER\" value=\"in1\"/><parm name=\"OUTSERVER\" value=\"out1\"/>"
+                 L"<parm name=\"8128000B\" value=\"1\"/><parm name=\"812c000b\" value=\"0\"/>");
     Outcome outcome = Process(document.c_str());
     EXPECT_EQ(outcome.status, S_OK);
     EXPECT_EQ(outcome.reply, document);
 
     auto stores = handset::ListStores();
     ASSERT_EQ(stores.size(), 3u);
-    EXPECT_EQ(stores[0].settings,
-              (handset::Settings{{L"INSERVER", L"in1"}, {L"OUTSERVER", L"out1"}}));
+    EXPECT_EQ(stores[0].settings, (handset::Settings{{L"8128000B", L"1"},
+                                                     {L"812c000b", L"0"},
+                                                     {L"INSERVER", L"in1"},
+                                                     {L"OUTSERVER", L"out1"}}));
     EXPECT_TRUE(stores[1].settings.empty());
     EXPECT_TRUE(stores[2].settings.empty());
 }
@@ -115,53 +120,73 @@ TEST_F(ConfigManagerTest, DecodesEntitiesKeepsAnyTextAndMatchesGuidsInEitherCase
 TEST_F(ConfigManagerTest, RefusedDocumentsChangeNothing) {
     const std::wstring good = L"<parm name=\"INSERVER\" value=\"new\"/>";
     const std::wstring unknownGuid = L"{00112233-4455-6677-8899-AABBCCDDEEFF}";
+    auto parm = [&](const std::wstring& name) {
+        return Document(workText, good + L"<parm name=\"" + name + L"\" value=\"1\"/>");
+    };
     struct Case {
         const char* what;
         std::wstring document;
+        HRESULT status;
         DWORD flags = CFGFLAG_PROCESS;
     };
+    // Not a provisioning document of characteristics and parms: CONFIG_E_BAD_XML. A
+    // characteristic, an account or a parm name the handset has no entry for:
+    // CONFIG_E_ENTRYNOTFOUND.
     const Case cases[] = {
-        {"unclosed element", Document(workText, L"<parm name=\"INSERVER\" value=\"new\">")},
-        {"bare ampersand", Document(workText, L"<parm name=\"INSERVER\" value=\"a&b\"/>")},
-        {"not XML at all", L"INSERVER=new"},
-        {"empty document", L""},
-        {"parm EMAIL2 lacks", Document(workText, good + L"<parm name=\"FOO\" value=\"x\"/>")},
-        {"parm name in lower case", Document(workText, L"<parm name=\"inserver\" value=\"x\"/>")},
-        {"parm without name", Document(workText, good + L"<parm value=\"x\"/>")},
-        {"parm without value", Document(workText, L"<parm name=\"INSERVER\"/>")},
-        {"other element", Document(workText, good + L"<nocharacteristic/>")},
-        {"text among parms", Document(workText, good + L"stray")},
-        {"GUID no store has", Document(unknownGuid, good)},
+        {"unclosed element", Document(workText, L"<parm name=\"INSERVER\" value=\"new\">"),
+         CONFIG_E_BAD_XML},
+        {"bare ampersand", Document(workText, L"<parm name=\"INSERVER\" value=\"a&b\"/>"),
+         CONFIG_E_BAD_XML},
+        {"not XML at all", L"INSERVER=new", CONFIG_E_BAD_XML},
+        {"empty document", L"", CONFIG_E_BAD_XML},
+        {"parm EMAIL2 lacks", parm(L"FOO"), CONFIG_E_ENTRYNOTFOUND},
+        {"parm name in lower case", parm(L"inserver"), CONFIG_E_ENTRYNOTFOUND},
+        {"seven hexadecimal digits", parm(L"8128000"), CONFIG_E_ENTRYNOTFOUND},
+        {"nine hexadecimal digits", parm(L"8128000B0"), CONFIG_E_ENTRYNOTFOUND},
+        {"tag with 0x", parm(L"0x8128000B"), CONFIG_E_ENTRYNOTFOUND},
+        {"tag with a letter past F", parm(L"8128000G"), CONFIG_E_ENTRYNOTFOUND},
+        {"parm without name", Document(workText, good + L"<parm value=\"x\"/>"), CONFIG_E_BAD_XML},
+        {"parm without value", Document(workText, L"<parm name=\"INSERVER\"/>"), CONFIG_E_BAD_XML},
+        {"other element", Document(workText, good + L"<nocharacteristic/>"), CONFIG_E_BAD_XML},
+        {"text among parms", Document(workText, good + L"stray"), CONFIG_E_BAD_XML},
+        {"GUID no store has", Document(unknownGuid, good), CONFIG_E_ENTRYNOTFOUND},
         {"GUID of a later characteristic unknown",
          L"<wap-provisioningdoc><characteristic type=\"EMAIL2\"><characteristic type=\"" +
              workText + L"\">" + good + L"</characteristic><characteristic type=\"" + unknownGuid +
-             L"\">" + good + L"</characteristic></characteristic></wap-provisioningdoc>"},
-        {"type that is no GUID", Document(L"Work", good)},
-        {"GUID without braces", Document(workText.substr(1, 36), good)},
-        {"other root", L"<provisioningdoc><characteristic type=\"EMAIL2\"/></provisioningdoc>"},
+             L"\">" + good + L"</characteristic></characteristic></wap-provisioningdoc>",
+         CONFIG_E_ENTRYNOTFOUND},
+        {"type that is no GUID", Document(L"Work", good), CONFIG_E_ENTRYNOTFOUND},
+        {"GUID without braces", Document(workText.substr(1, 36), good), CONFIG_E_ENTRYNOTFOUND},
+        {"other root", L"<provisioningdoc><characteristic type=\"EMAIL2\"/></provisioningdoc>",
+         CONFIG_E_BAD_XML},
         {"other characteristic",
          L"<wap-provisioningdoc><characteristic type=\"Sync\"><characteristic type=\"" + workText +
-             L"\">" + good + L"</characteristic></characteristic></wap-provisioningdoc>"},
+             L"\">" + good + L"</characteristic></characteristic></wap-provisioningdoc>",
+         CONFIG_E_ENTRYNOTFOUND},
         {"characteristic without type",
          L"<wap-provisioningdoc><characteristic><characteristic type=\"" + workText + L"\">" +
-             good + L"</characteristic></characteristic></wap-provisioningdoc>"},
-        {"parm directly in EMAIL2", L"<wap-provisioningdoc><characteristic type=\"EMAIL2\">" +
-                                        good + L"</characteristic></wap-provisioningdoc>"},
-        {"metadata flag", Document(workText, good), CFGFLAG_METADATA},
-        {"no flag", Document(workText, good), 0},
-        {"both flags", Document(workText, good), CFGFLAG_PROCESS | CFGFLAG_METADATA},
+             good + L"</characteristic></characteristic></wap-provisioningdoc>",
+         CONFIG_E_BAD_XML},
+        {"parm directly in EMAIL2",
+         L"<wap-provisioningdoc><characteristic type=\"EMAIL2\">" + good +
+             L"</characteristic></wap-provisioningdoc>",
+         CONFIG_E_BAD_XML},
+        {"metadata flag", Document(workText, good), E_INVALIDARG, CFGFLAG_METADATA},
+        {"no flag", Document(workText, good), E_INVALIDARG, 0},
+        {"both flags", Document(workText, good), E_INVALIDARG, CFGFLAG_PROCESS | CFGFLAG_METADATA},
     };
     const std::wstring before = Listing();
     for (const Case& c : cases) {
         Outcome outcome = Process(c.document.c_str(), c.flags);
-        EXPECT_LT(outcome.status, 0) << c.what;
+        EXPECT_EQ(outcome.status, c.status) << c.what;
         EXPECT_FALSE(outcome.hadReply) << c.what;
         EXPECT_EQ(Listing(), before) << c.what;
     }
     Outcome none = Process(nullptr);
-    EXPECT_LT(none.status, 0);
+    EXPECT_EQ(none.status, E_INVALIDARG);
     EXPECT_FALSE(none.hadReply);
-    EXPECT_LT(DMProcessConfigXML(Document(workText, good).c_str(), CFGFLAG_PROCESS, nullptr), 0);
+    EXPECT_EQ(DMProcessConfigXML(Document(workText, good).c_str(), CFGFLAG_PROCESS, nullptr),
+              E_INVALIDARG);
     EXPECT_EQ(Listing(), before);
 }
 
@@ -170,7 +195,7 @@ TEST_F(ConfigManagerTest, RefuseSwitchRefusesEveryDocumentWhileOn) {
     const std::wstring before = Listing();
     ASSERT_TRUE(handset::SetRefusesDocuments(true));
     Outcome refused = Process(document.c_str());
-    EXPECT_LT(refused.status, 0);
+    EXPECT_EQ(refused.status, CONFIG_E_OBJECTBUSY);
     EXPECT_FALSE(refused.hadReply);
     EXPECT_EQ(Listing(), before);
 
