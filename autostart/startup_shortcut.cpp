@@ -33,7 +33,7 @@ std::wstring ReadStartupFolder() {
     // The value may be of any length, and may change between asking for its size and reading it.
     DWORD type = REG_NONE;
     DWORD size = 0;
-    LSTATUS status = RegQueryValueExW(key.Get(), L"Startup", nullptr, &type, nullptr, &size);
+    LONG status = RegQueryValueExW(key.Get(), L"Startup", nullptr, &type, nullptr, &size);
     std::wstring data;
     while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
         // Room for every byte asked for, even an odd number of them, and one character more, so

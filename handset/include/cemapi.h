@@ -1,6 +1,6 @@
 // The messaging API as far as the program uses it: the types, the session, the message-store
-// table and the store. Log-on and MAPI memory are in mapix.h, row sets in mapiutil.h, as on a
-// handset.
+// table and the store. Log-on and MAPI memory are in mapix.h, which this header includes as a
+// handset's does; row sets in mapiutil.h.
 #pragma once
 
 #include <windows.h>
@@ -142,3 +142,5 @@ typedef IMAPITable* LPMAPITABLE;
 typedef IMAPISession* LPMAPISESSION;
 
 #endif // __cplusplus
+
+#include <mapix.h>
