@@ -5,6 +5,7 @@
 # libraries define, is not looked at. Prints each function that is not on the list and exits 1;
 # prints how many were checked and exits 0 otherwise.
 set -euo pipefail
+source "$(dirname "$0")/handset_lists.sh"
 nm=$1 compiler=$2 list=$3
 shift 3
 
@@ -29,16 +30,6 @@ for library in libmsvcrt.a libstdc++.a libgcc.a libgcc_eh.a libmingwex.a libming
 done
 symbols --defined-only "${runtime[@]}" >"$work/runtime"
 
-# The list: "Function header" per line, and a third field where a desktop build calls the function
-# by another name; "#" starts a note.
-sed -e 's/#.*//' "$list" | awk 'NF >= 2 { print $1; if (NF >= 3) print $3 }' | sort -u >"$work/allowed"
-
 comm -23 "$work/called" "$work/own" | comm -23 - "$work/runtime" >"$work/platform"
-missing=$(comm -23 "$work/platform" "$work/allowed")
-if [[ -n "$missing" ]]; then
-  while read -r function; do
-    echo "not on the handset's list ($(basename "$list")): $function"
-  done <<<"$missing"
-  exit 1
-fi
-echo "$(wc -l <"$work/platform") platform functions called, each on the handset's list"
+allowed "$list" >"$work/allowed"
+require_listed "$work/platform" "$work/allowed" "$list" "platform functions called"

@@ -7,6 +7,7 @@
 # and macros) is left out. DEFINES are the program's "-DNAME" options, INCLUDE handset/include.
 # Prints each name that is not on the list and exits 1; prints how many were checked otherwise.
 set -euo pipefail
+source "$(dirname "$0")/handset_lists.sh"
 compiler=$1 nm=$2 defines=$3 include=$4 names=$5 functions=$6
 shift 6
 objects=()
@@ -49,15 +50,6 @@ sort -u -o "$work/platform" "$work/platform"
     "$work/text" || true; } | sed -E 's/\(.*//; s/.* //'
 } | capitalized >"$work/own"
 
-sed -e 's/#.*//' "$names" "$functions" | awk 'NF >= 2 { print $1; if (NF >= 3) print $3 }' |
-  sort -u >"$work/allowed"
-
 comm -12 "$work/named" "$work/platform" | comm -23 - "$work/own" >"$work/used"
-missing=$(comm -23 "$work/used" "$work/allowed")
-if [[ -n "$missing" ]]; then
-  while read -r name; do
-    echo "not on the handset's list ($(basename "$names")): $name"
-  done <<<"$missing"
-  exit 1
-fi
-echo "$(wc -l <"$work/used") platform names used, each on the handset's lists"
+allowed "$names" "$functions" >"$work/allowed"
+require_listed "$work/used" "$work/allowed" "$names" "platform names used"
