@@ -18,8 +18,6 @@ public:
     ScopedMapi(const ScopedMapi&) = delete;
     ScopedMapi& operator=(const ScopedMapi&) = delete;
 
-    HRESULT Status() const { return status; }
-
 private:
     HRESULT status;
 };
