@@ -78,6 +78,21 @@ TEST_F(BatchRepair, ExitsWithZeroWhenEveryRepairSucceededOrNoneWasAsked) {
     EXPECT_EQ(Log(), (Lines{L"Command line: [--AUTOREPAIRALL]"}));
 }
 
+TEST_F(BatchRepair, ARepairChangesOnlyTheAccountItNames) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"pop.work"}});
+    GUID home = handset::AddAccount(L"Home", {{L"AUTHSECRET", L"home's own"}});
+    // A body line that closes Work's settings and opens Home's.
+    WriteConfig({L"[Work]", Parm(L"INSERVER", L"pop.saved"),
+                 L"</characteristic><characteristic type=\"" + handset::GuidText(home) + L"\">" +
+                     Parm(L"AUTHSECRET", L"hijacked")});
+
+    EXPECT_EQ(Run(L"--autorepair:Work--"), 1u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepair:Work--]",
+                            L"Auto repair: [--autorepair:Work]", L"repairing [Work]: FAILED."}));
+    EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"AUTHSECRET", L"home's own"}}));
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.work"}}));
+}
+
 TEST_F(BatchRepair, NamesAreMatchedExactly) {
     handset::AddAccount(L"Work");
     WriteConfig({L"[Work]", Parm(L"INSERVER", L"in")});
