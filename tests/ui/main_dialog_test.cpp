@@ -231,6 +231,13 @@ TEST_F(MainDialog, ChangingTheAccountDiscardsWhatWasTyped) {
     EXPECT_EQ(Field(IDC_OUT_SERVER), L"");
     ChooseAccount(0);
     EXPECT_EQ(Field(IDC_OUT_SERVER), L"smtp.alpha");
+    // Choosing the account already shown builds its page anew too; a selection that did not move
+    // leaves the page alone.
+    Type(IDC_OUT_SERVER, L"typed again");
+    Command(IDC_ACCOUNT_LIST, CBN_SELCHANGE);
+    EXPECT_EQ(Field(IDC_OUT_SERVER), L"typed again");
+    ChooseAccount(0);
+    EXPECT_EQ(Field(IDC_OUT_SERVER), L"smtp.alpha");
     EXPECT_EQ(LinesOf(accountTable.FindAccountByName(L"Alpha")),
               (Lines{Parm(L"OUTSERVER", L"smtp.alpha")}));
 }
@@ -668,6 +675,11 @@ TEST_F(MainDialog, TheResultLineStaysOverATabChangeAndGoesWithTheAccount) {
     ASSERT_TRUE(ResultShown());
     ChooseTab(1);
     EXPECT_TRUE(ResultShown());
+    Command(IDC_ACCOUNT_LIST, CBN_SELCHANGE);
+    EXPECT_TRUE(ResultShown());
+    ChooseAccount(0);
+    EXPECT_FALSE(ResultShown());
+    Command(IDC_REPAIR);
     ChooseAccount(1);
     EXPECT_FALSE(ResultShown());
     Command(IDC_REPAIR);
