@@ -153,6 +153,8 @@ TEST_F(BatchRepair, AConfigThatCannotBeReadRepairsNothingAndFailsTheRun) {
     ASSERT_TRUE(CreateDirectoryW((program.File(L"config")).c_str(), nullptr));
     EXPECT_EQ(Run(L"--autorepairall"), 1u);
     EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All", L"Done"}));
+    // A run that repairs nothing has nothing that failed.
+    EXPECT_EQ(Run(L" "), 0u);
     RemoveDirectoryW(program.File(L"config").c_str());
 
     std::string huge = TextFileBytes({L"[Work]", Parm(L"INSERVER", L"in")});
