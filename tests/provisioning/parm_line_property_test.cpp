@@ -55,26 +55,10 @@ public:
     // are no longer well-formed, or no longer hold only parm elements.
     std::wstring Broken(const std::wstring& line) {
         static constexpr std::wstring_view breakers[] = {
-            L"<",
-            L"&",
-            L"\"",
-            L"'",
-            L"--",
-            L">",
-            L"/",
-            L"=",
-            L" ",
-            L"x",
-            L";",
-            L"<!--",
-            L"-->",
-            L"<parm",
-            L"&#0;",
-            L"&#xFFFE;",
-            L"\x01",
-            L"</parm>",
-            L"</characteristic><characteristic type=\"{0}\">",
-            L"name=\"AUTHSECRET\""};
+            L"<",    L"&",        L"\"",   L"'",       L"--",
+            L">",    L"/",        L"=",    L" ",       L"x",
+            L";",    L"<!--",     L"-->",  L"<parm",   L"&#0;",
+            L"&#1;", L"&#xFFFE;", L"\x01", L"</parm>", L"</characteristic>"};
         std::wstring broken = line;
         size_t at = random.Between(0, broken.size());
         if (random.OneIn(3) && at < broken.size()) {
@@ -86,20 +70,15 @@ public:
     }
 
 private:
-    std::wstring Blanks(size_t least) {
+    std::wstring Blanks(bool optional) {
         static constexpr std::wstring_view blanks[] = {L" ", L"\t", L"  ", L" \t "};
-        return random.Between(least, 2) == 0 ? L"" : std::wstring(blanks[random.Between(0, 3)]);
+        return optional && random.OneIn(2) ? L"" : std::wstring(blanks[random.Between(0, 3)]);
     }
 
     // Blanks and comments, which a parser passes over.
     std::wstring Between() {
         static constexpr std::wstring_view fillers[] = {
-            L"",
-            L" ",
-            L"\t",
-            L"<!---->",
-            L"<!-- note -->",
-            L"<!-- <parm name=\"INSERVER\" value=\"old\"/> -->"};
+            L"", L" ", L"\t", L"<!---->", L"<!--<parm name='INSERVER' value='old'/>-->"};
         return std::wstring(fillers[random.Between(0, std::size(fillers) - 1)]);
     }
 
@@ -173,9 +152,9 @@ private:
 
         line.text += L"<parm";
         for (int attribute : order) {
-            line.text += L" " + Blanks(0);
+            line.text += Blanks(false);
             line.text += attribute == name ? L"name" : attribute == value ? L"value" : L"datatype";
-            line.text += Blanks(1) + L"=" + Blanks(1);
+            line.text += Blanks(true) + L"=" + Blanks(true);
             const wchar_t quote = random.OneIn(3) ? L'\'' : L'"';
             line.text += quote;
             if (attribute == name) {
