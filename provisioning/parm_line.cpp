@@ -219,20 +219,15 @@ private:
         unsigned long codePoint = 0;
         size_t digits = 0;
         for (; at < text.size(); ++at, ++digits) {
-            wchar_t digit = text[at];
-            unsigned digitValue = base;
-            if (digit >= L'0' && digit <= L'9') {
-                digitValue = static_cast<unsigned>(digit - L'0');
-            } else if (hexadecimal && digit >= L'a' && digit <= L'f') {
-                digitValue = static_cast<unsigned>(digit - L'a' + 10);
-            } else if (hexadecimal && digit >= L'A' && digit <= L'F') {
-                digitValue = static_cast<unsigned>(digit - L'A' + 10);
-            }
+            constexpr std::wstring_view digitsInOrder = L"0123456789abcdef";
+            const wchar_t digit = text[at];
+            const size_t digitValue = digitsInOrder.find(
+                digit >= L'A' && digit <= L'F' ? static_cast<wchar_t>(digit - L'A' + L'a') : digit);
             if (digitValue >= base) {
                 break;
             }
             // Past the last code point the reference is refused anyway; stop growing.
-            codePoint = std::min(codePoint * base + digitValue, 0x110000ul);
+            codePoint = std::min<unsigned long>(codePoint * base + digitValue, 0x110000);
         }
         if (digits == 0 || !Skip(L";") || !IsXmlCharacter(codePoint)) {
             return false;
