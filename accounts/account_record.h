@@ -45,17 +45,18 @@ public:
     // Every line, in order.
     std::span<const std::wstring> GetParmLines() const { return parmLines; }
 
-    // The value of the first line whose name field is exactly settingName, unescaped: 0 and the
-    // value when there is one, -1 and an empty value otherwise.
+    // The value of the first parm element named exactly settingName, as the configuration
+    // manager reads it: 0 and the value when there is one, -1 and an empty value otherwise.
     int GetParmValue(const std::wstring& settingName, std::wstring& value) const;
 
-    // Replaces, in place, the value of the first line whose name field is exactly settingName
-    // (escaped for XML). 0 when replaced, -1 when no line has that name; never adds a line.
+    // Replaces, in place, the value that GetParmValue reads (escaped for XML). 0 when replaced,
+    // -1 when no element has that name; never adds a line.
     int SetParmValue(const std::wstring& settingName, const std::wstring& newValue);
 
     // Submits the lines, in order, to the configuration manager as one provisioning document for
     // this account. 0 when accepted (or when there is no store to repair), -1 when refused, or
-    // when a line holds a character that XML cannot carry: then nothing is submitted.
+    // when a line holds anything but blanks, comments and parm elements, or is not well-formed:
+    // then nothing is submitted.
     int Repair() const;
 
 private:

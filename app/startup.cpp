@@ -99,8 +99,9 @@ int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*ru
     AccountsForTheRun accounts;
     RunLog log = OpenRunLog(commandLine);
 
-    // A config that is there but cannot be read fails the run: its settings were not applied.
-    bool allRepaired = accounts.ConfigReadable();
+    // A config that is there but cannot be read fails a run that repairs: its settings were not
+    // applied. The dialog and a run without a repair have nothing to report.
+    bool allRepaired = !(options.listRepair || options.repairAll) || accounts.ConfigReadable();
     if (!options.batchMode) {
         lock.reset();
         runInteractive();

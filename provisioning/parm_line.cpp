@@ -1,95 +1,271 @@
 #include "provisioning/parm_line.h"
 
 #include <algorithm>
-#include <cwchar>
 #include <iterator>
+
+#include "provisioning/provisioning_document.h"
 
 namespace {
 
-constexpr size_t none = std::wstring_view::npos;
+bool IsBlank(wchar_t character) {
+    return character == L' ' || character == L'\t' || character == L'\r' || character == L'\n';
+}
 
-// Decodes the entity that starts with the ampersand at text[at]. On success returns the
-// characters it stands for and sets length to the entity's length; otherwise returns nothing.
-std::wstring DecodeEntity(std::wstring_view text, size_t at, size_t& length) {
-    // The longest entity decoded is a hexadecimal reference of a full code point: &#x10FFFF;
-    constexpr size_t longestEntity = 10;
-    size_t semicolon = text.find(L';', at + 1);
-    if (semicolon == none || semicolon - at > longestEntity) {
-        return {};
-    }
-    std::wstring_view body = text.substr(at + 1, semicolon - at - 1);
-    length = semicolon - at + 1;
+// A code point that XML 1.0 lets a document hold, and so one a character reference may name.
+bool IsXmlCharacter(unsigned long codePoint) {
+    return codePoint == 0x9 || codePoint == 0xA || codePoint == 0xD ||
+           (codePoint >= 0x20 && codePoint <= 0xD7FF) ||
+           (codePoint >= 0xE000 && codePoint <= 0xFFFD) ||
+           (codePoint >= 0x10000 && codePoint <= 0x10FFFF);
+}
 
-    struct Named {
-        std::wstring_view name;
-        wchar_t character;
-    };
-    static constexpr Named named[] = {
-        {L"amp", L'&'}, {L"lt", L'<'}, {L"gt", L'>'}, {L"quot", L'"'}, {L"apos", L'\''}};
-    for (const auto& entity : named) {
-        if (body == entity.name) {
-            return std::wstring(1, entity.character);
-        }
-    }
-
-    if (body.size() < 2 || body[0] != L'#') {
-        return {};
-    }
-    bool hexadecimal = body[1] == L'x';
-    std::wstring_view digits = body.substr(hexadecimal ? 2 : 1);
-    if (digits.empty()) {
-        return {};
-    }
-    unsigned long codePoint = 0;
-    for (wchar_t digit : digits) {
-        unsigned value;
-        if (digit >= L'0' && digit <= L'9') {
-            value = static_cast<unsigned>(digit - L'0');
-        } else if (hexadecimal && digit >= L'a' && digit <= L'f') {
-            value = static_cast<unsigned>(digit - L'a' + 10);
-        } else if (hexadecimal && digit >= L'A' && digit <= L'F') {
-            value = static_cast<unsigned>(digit - L'A' + 10);
-        } else {
-            return {};
-        }
-        codePoint = codePoint * (hexadecimal ? 16 : 10) + value;
-        if (codePoint > 0x10FFFF) {
-            return {};
-        }
-    }
-    if (codePoint == 0 || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-        return {};
-    }
+void AppendCodePoint(std::wstring& text, unsigned long codePoint) {
     if (codePoint < 0x10000) {
-        return std::wstring(1, static_cast<wchar_t>(codePoint));
+        text += static_cast<wchar_t>(codePoint);
+        return;
     }
     codePoint -= 0x10000;
-    return {static_cast<wchar_t>(0xD800 + (codePoint >> 10)),
-            static_cast<wchar_t>(0xDC00 + (codePoint & 0x3FF))};
+    text += static_cast<wchar_t>(0xD800 + (codePoint >> 10));
+    text += static_cast<wchar_t>(0xDC00 + (codePoint & 0x3FF));
+}
+
+// Reads one line from its start to its end; each step either moves past what it read or tells
+// that the line is not one to read.
+class ParmLineReader {
+public:
+    explicit ParmLineReader(std::wstring_view line) : text(line) {}
+
+    std::optional<std::vector<ParmElement>> Read() {
+        if (!IsXmlText(text)) {
+            return std::nullopt;
+        }
+        std::vector<ParmElement> parms;
+        while (true) {
+            SkipBlanks();
+            if (at == text.size()) {
+                return parms;
+            }
+            bool read = false;
+            if (Skip(L"<!--")) {
+                read = ReadCommentRest();
+            } else if (Skip(L"<parm")) {
+                read = ReadParmRest(parms);
+            }
+            if (!read) {
+                return std::nullopt;
+            }
+        }
+    }
+
+private:
+    bool Skip(std::wstring_view literal) {
+        if (text.substr(at).starts_with(literal)) {
+            at += literal.size();
+            return true;
+        }
+        return false;
+    }
+
+    bool SkipBlanks() {
+        size_t start = at;
+        while (at < text.size() && IsBlank(text[at])) {
+            ++at;
+        }
+        return at > start;
+    }
+
+    // A comment holds no "--" and ends with the first one, which must begin "-->".
+    bool ReadCommentRest() {
+        size_t dashes = text.find(L"--", at);
+        if (dashes == std::wstring_view::npos || !text.substr(dashes).starts_with(L"-->")) {
+            return false;
+        }
+        at = dashes + 3;
+        return true;
+    }
+
+    bool ReadParmRest(std::vector<ParmElement>& parms) {
+        std::optional<std::wstring> name;
+        std::optional<std::wstring> value;
+        FieldBounds valueText;
+        std::vector<std::wstring_view> attributeNames;
+        while (true) {
+            // Attributes are set apart by blanks; the tag may end right after one.
+            bool blank = SkipBlanks();
+            if (Skip(L"/>")) {
+                break;
+            }
+            if (Skip(L">")) {
+                // Nothing between the tags: the element is empty, as <parm .../> is.
+                if (!Skip(L"</parm")) {
+                    return false;
+                }
+                SkipBlanks();
+                if (!Skip(L">")) {
+                    return false;
+                }
+                break;
+            }
+            std::wstring_view attribute = ReadAttributeName();
+            if (!blank || attribute.empty() ||
+                std::find(attributeNames.begin(), attributeNames.end(), attribute) !=
+                    attributeNames.end()) {
+                return false;
+            }
+            attributeNames.push_back(attribute);
+            SkipBlanks();
+            if (!Skip(L"=")) {
+                return false;
+            }
+            SkipBlanks();
+            FieldBounds bounds;
+            std::optional<std::wstring> decoded = ReadAttributeValue(bounds);
+            if (!decoded) {
+                return false;
+            }
+            if (attribute == L"name") {
+                name = std::move(decoded);
+            } else if (attribute == L"value") {
+                value = std::move(decoded);
+                valueText = bounds;
+            }
+        }
+        if (!name || !value) {
+            return false;
+        }
+        parms.push_back({std::move(*name), std::move(*value), valueText});
+        return true;
+    }
+
+    // A name of ASCII letters, digits, "_", "-" and "."; names that begin with "xml" are
+    // reserved and "xmlns" would change how the parser reads the element. Empty when there is
+    // none.
+    std::wstring_view ReadAttributeName() {
+        auto isLetter = [](wchar_t c) {
+            return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+        };
+        size_t start = at;
+        if (at < text.size() && (isLetter(text[at]) || text[at] == L'_')) {
+            ++at;
+            while (at < text.size() &&
+                   (isLetter(text[at]) || (text[at] >= L'0' && text[at] <= L'9') ||
+                    text[at] == L'_' || text[at] == L'-' || text[at] == L'.')) {
+                ++at;
+            }
+        }
+        std::wstring_view name = text.substr(start, at - start);
+        auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; };
+        bool reserved = name.size() >= 3 && lower(name[0]) == L'x' && lower(name[1]) == L'm' &&
+                        lower(name[2]) == L'l';
+        return reserved ? std::wstring_view() : name;
+    }
+
+    // The value between its quotes, as a parser hands it on: references decoded, and each blank
+    // written in the text (CR LF counting as one) a space.
+    std::optional<std::wstring> ReadAttributeValue(FieldBounds& bounds) {
+        if (at == text.size() || (text[at] != L'"' && text[at] != L'\'')) {
+            return std::nullopt;
+        }
+        const wchar_t quote = text[at++];
+        bounds.begin = at;
+        std::wstring value;
+        while (at < text.size() && text[at] != quote) {
+            wchar_t character = text[at];
+            if (character == L'<') {
+                return std::nullopt;
+            }
+            if (character == L'&') {
+                if (!ReadReference(value)) {
+                    return std::nullopt;
+                }
+                continue;
+            }
+            if (character == L'\r' && at + 1 < text.size() && text[at + 1] == L'\n') {
+                ++at;
+            }
+            value += IsBlank(character) ? L' ' : character;
+            ++at;
+        }
+        if (at == text.size()) {
+            return std::nullopt;
+        }
+        bounds.end = at++;
+        return value;
+    }
+
+    // One of the five named references, or a character reference of a character XML allows, in
+    // decimal or hexadecimal with any number of digits.
+    bool ReadReference(std::wstring& value) {
+        struct Named {
+            std::wstring_view reference;
+            wchar_t character;
+        };
+        static constexpr Named named[] = {{L"&amp;", L'&'},
+                                          {L"&lt;", L'<'},
+                                          {L"&gt;", L'>'},
+                                          {L"&quot;", L'"'},
+                                          {L"&apos;", L'\''}};
+        for (const auto& entity : named) {
+            if (Skip(entity.reference)) {
+                value += entity.character;
+                return true;
+            }
+        }
+        const bool hexadecimal = Skip(L"&#x");
+        if (!hexadecimal && !Skip(L"&#")) {
+            return false;
+        }
+        const unsigned base = hexadecimal ? 16 : 10;
+        unsigned long codePoint = 0;
+        size_t digits = 0;
+        for (; at < text.size(); ++at, ++digits) {
+            constexpr std::wstring_view digitsInOrder = L"0123456789abcdef";
+            const wchar_t digit = text[at];
+            const size_t digitValue = digitsInOrder.find(
+                digit >= L'A' && digit <= L'F' ? static_cast<wchar_t>(digit - L'A' + L'a') : digit);
+            if (digitValue >= base) {
+                break;
+            }
+            // Past the last code point the reference is refused anyway; stop growing.
+            codePoint = std::min<unsigned long>(codePoint * base + digitValue, 0x110000);
+        }
+        if (digits == 0 || !Skip(L";") || !IsXmlCharacter(codePoint)) {
+            return false;
+        }
+        AppendCodePoint(value, codePoint);
+        return true;
+    }
+
+    std::wstring_view text;
+    size_t at = 0;
+};
+
+// The first element named settingName, in the first line that holds one, with that line.
+template <typename Line>
+std::optional<std::pair<Line*, ParmElement>> FindParm(std::span<Line> lines,
+                                                      std::wstring_view settingName) {
+    for (Line& line : lines) {
+        std::optional<std::vector<ParmElement>> parms = ReadParmLine(line);
+        if (!parms) {
+            continue;
+        }
+        for (ParmElement& parm : *parms) {
+            if (parm.name == settingName) {
+                return std::pair<Line*, ParmElement>(&line, std::move(parm));
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
 
-FieldBounds LocateField(std::wstring_view line, std::wstring_view marker) {
-    size_t markerAt = line.find(marker);
-    size_t openingQuote = markerAt == none ? none : line.find(L'"', markerAt);
-    size_t begin = openingQuote == none ? 0 : openingQuote + 1;
-    size_t closingQuote = line.find(L'"', begin);
-    return {begin, closingQuote == none ? line.size() : closingQuote};
+std::optional<std::vector<ParmElement>> ReadParmLine(std::wstring_view line) {
+    return ParmLineReader(line).Read();
 }
 
-std::wstring_view FieldText(std::wstring_view line, std::wstring_view marker) {
-    FieldBounds field = LocateField(line, marker);
-    return line.substr(field.begin, field.end - field.begin);
-}
-
-bool HasValueField(std::wstring_view line) {
-    size_t markerAt = line.find(L"value");
-    if (markerAt == none) {
-        return false;
-    }
-    size_t openingQuote = line.find(L'"', markerAt);
-    return openingQuote != none && line.find(L'"', openingQuote + 1) != none;
+bool IsParmLine(std::wstring_view line) {
+    return ReadParmLine(line).has_value();
 }
 
 std::wstring EscapeParmValue(std::wstring_view value) {
@@ -117,30 +293,6 @@ std::wstring EscapeParmValue(std::wstring_view value) {
     return escaped;
 }
 
-std::wstring UnescapeParmValue(std::wstring_view text) {
-    std::wstring value;
-    value.reserve(text.size());
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t ampersand = text.find(L'&', at);
-        if (ampersand == none) {
-            value.append(text.substr(at));
-            break;
-        }
-        value.append(text.substr(at, ampersand - at));
-        size_t length = 0;
-        std::wstring decoded = DecodeEntity(text, ampersand, length);
-        if (decoded.empty()) {
-            value += L'&';
-            at = ampersand + 1;
-        } else {
-            value += decoded;
-            at = ampersand + length;
-        }
-    }
-    return value;
-}
-
 std::wstring ParmLinePrefix(std::wstring_view settingName) {
     std::wstring prefix = L"<parm name=\"";
     prefix += settingName;
@@ -157,29 +309,20 @@ std::wstring MakeParmLine(std::wstring_view settingName, std::wstring_view value
 
 std::optional<std::wstring> FindParmValue(std::span<const std::wstring> lines,
                                           std::wstring_view settingName) {
-    for (const std::wstring& line : lines) {
-        if (FieldText(line, L"name") == settingName) {
-            return UnescapeParmValue(FieldText(line, L"value"));
-        }
+    auto found = FindParm(lines, settingName);
+    if (!found) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return std::move(found->second.value);
 }
 
 bool ReplaceParmValue(std::span<std::wstring> lines, std::wstring_view settingName,
                       std::wstring_view newValue) {
-    for (std::wstring& line : lines) {
-        if (FieldText(line, L"name") != settingName) {
-            continue;
-        }
-        if (!HasValueField(line)) {
-            // A hand-made line without a value field to replace: the setting is written afresh in
-            // its proper form, in the same place, so the new value is what gets applied.
-            line = MakeParmLine(settingName, newValue);
-            return true;
-        }
-        FieldBounds value = LocateField(line, L"value");
-        line.replace(value.begin, value.end - value.begin, EscapeParmValue(newValue));
-        return true;
+    auto found = FindParm(lines, settingName);
+    if (!found) {
+        return false;
     }
-    return false;
+    const FieldBounds& value = found->second.valueText;
+    found->first->replace(value.begin, value.end - value.begin, EscapeParmValue(newValue));
+    return true;
 }

@@ -1,12 +1,13 @@
-// The text form of one provisioning setting, <parm name="NAME" value="VALUE"/>, and the plain
-// text search by which its name and value fields are found. Lines are never parsed as XML: a
-// hand-made line outside that form still has a name field and a value field.
+// The text form of one provisioning setting, <parm name="NAME" value="VALUE"/>, and the reading
+// of a line as the configuration manager reads it once the line is pasted into the account's
+// characteristic: so the settings pages show and edit exactly what the handset applies.
 #pragma once
 
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The settings the settings pages edit.
 inline constexpr std::wstring_view InServerSetting = L"INSERVER";
@@ -22,25 +23,27 @@ struct FieldBounds {
     size_t end = 0;
 };
 
-// Finds the field that follows marker ("name" or "value"): the text between the first double
-// quote at or after the marker's first occurrence and the next double quote. A missing marker or
-// opening quote lets the field start at the beginning of the line; a missing closing quote lets
-// it run to the end.
-FieldBounds LocateField(std::wstring_view line, std::wstring_view marker);
+// One parm element of a line, as an XML parser reads it.
+struct ParmElement {
+    std::wstring name;     // references decoded
+    std::wstring value;    // references decoded, each literal blank a space
+    FieldBounds valueText; // the value's text in the line, between its quotes
+};
 
-// The field's text.
-std::wstring_view FieldText(std::wstring_view line, std::wstring_view marker);
+// Reads a line that may hold only blanks, comments and parm elements (<parm .../> or
+// <parm ...></parm>, each with a name and a value attribute), in XML 1.0 syntax: attribute
+// values in either quote, the five named references and character references of any length.
+// Nothing when the line holds anything else or is not well-formed: pasted into the document it
+// would put something else into the account's characteristic, even close it and open another
+// account's, or the configuration manager would refuse it.
+std::optional<std::vector<ParmElement>> ReadParmLine(std::wstring_view line);
 
-// Whether a line has a well-formed value field: the marker, an opening and a closing quote.
-bool HasValueField(std::wstring_view line);
+// Whether ReadParmLine reads the line.
+bool IsParmLine(std::wstring_view line);
 
 // XML escaping of a value (& < > " ' and TAB, CR, LF as character references), so that whatever
 // the user typed is applied intact and the line stays one line.
 std::wstring EscapeParmValue(std::wstring_view value);
-
-// The reverse: the five named entities and numeric character references are decoded; an
-// ampersand that starts no entity is kept as it stands.
-std::wstring UnescapeParmValue(std::wstring_view text);
 
 // The start of a new line for a setting: <parm name="NAME" value="
 std::wstring ParmLinePrefix(std::wstring_view settingName);
@@ -50,12 +53,13 @@ std::wstring MakeParmLine(std::wstring_view settingName, std::wstring_view value
 
 inline constexpr std::wstring_view ParmLineSuffix = L"\"/>";
 
-// The value of the first line whose name field is exactly settingName, unescaped; nothing when no
-// line has that name.
+// The value of the first parm element named settingName, in the first line that holds one;
+// lines that ReadParmLine does not read are passed over. Nothing when no element has that name.
 std::optional<std::wstring> FindParmValue(std::span<const std::wstring> lines,
                                           std::wstring_view settingName);
 
-// Replaces, in place, the value of the first line whose name field is exactly settingName with
-// newValue, escaped. False when no line has that name; a line is never added.
+// Replaces, in place, the value of the element that FindParmValue reads with newValue, escaped;
+// the rest of the line stays as it was. False when no element has that name; a line is never
+// added.
 bool ReplaceParmValue(std::span<std::wstring> lines, std::wstring_view settingName,
                       std::wstring_view newValue);

@@ -1,6 +1,9 @@
 #include "provisioning/provisioning_document.h"
 
 #include <windows.h>
+
+#include "provisioning/parm_line.h"
+
 #include <cfgmgrapi.h>
 
 #include <algorithm>
@@ -60,7 +63,8 @@ std::wstring BuildProvisioningDocument(std::wstring_view guidText,
 
 int SubmitProvisioningDocument(std::wstring_view guidText,
                                std::span<const std::wstring> parmLines) {
-    if (!std::all_of(parmLines.begin(), parmLines.end(), IsXmlText)) {
+    // Whatever else the lines put into the document could address another account.
+    if (!std::all_of(parmLines.begin(), parmLines.end(), IsParmLine)) {
         return -1;
     }
     std::wstring document = BuildProvisioningDocument(guidText, parmLines);

@@ -16,6 +16,7 @@ std::wstring BuildProvisioningDocument(std::wstring_view guidText,
                                        std::span<const std::wstring> parmLines);
 
 // Hands the configuration manager the document of the lines for the account that guidText
-// addresses. 0 when it was accepted; -1 when it was refused, or when a line holds a character
-// that XML cannot carry, which is then never submitted.
+// addresses. 0 when it was accepted; -1 when it was refused, or when a line is not one that
+// ReadParmLine reads (a character XML cannot carry, anything but blanks, comments and parm
+// elements): then nothing is submitted.
 int SubmitProvisioningDocument(std::wstring_view guidText, std::span<const std::wstring> parmLines);

@@ -200,8 +200,12 @@ void OnCommand(HWND dialog, int command, int notification) {
         EndDialog(dialog, IDOK);
         break;
     case IDC_ACCOUNT_LIST:
-        if (notification == CBN_SELCHANGE || notification == CBN_SELENDOK ||
-            notification == CBN_SELENDCANCEL || notification == CBN_CLOSEUP) {
+        // A choice from the list builds the page anew even for the account already shown; a
+        // selection that only moved does so when the account changed.
+        if (notification == CBN_SELENDOK) {
+            OnAccountChanged(dialog);
+        } else if (notification == CBN_SELCHANGE || notification == CBN_SELENDCANCEL ||
+                   notification == CBN_CLOSEUP) {
             ShowSelectedAccount(dialog);
         }
         break;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "accounts/account_table.h"
@@ -25,24 +26,37 @@ constexpr SettingField smtpAuthFields[] = {
     {IDC_SMTP_DOMAIN, SmtpDomainSetting},
 };
 
-// A field's text is taken up to this many characters, terminator included.
-constexpr int fieldTextLimit = 100;
+// What a user may type into a field, in characters; a longer saved value keeps its own length,
+// so that it can be edited whole.
+constexpr size_t typedLengthLimit = 99;
 
 int CurrentTab(HWND dialog, int tabControlId) {
     return static_cast<int>(SendDlgItemMessageW(dialog, tabControlId, TCM_GETCURSEL, 0, 0));
 }
 
-// The field's text up to its first 99 characters; a character of two UTF-16 units that the limit
-// would cut in half is left out whole.
-std::wstring TypedText(HWND page, int controlId) {
-    wchar_t text[fieldTextLimit] = {};
-    SendDlgItemMessageW(page, controlId, WM_GETTEXT, fieldTextLimit,
-                        reinterpret_cast<LPARAM>(text));
-    std::wstring value(text);
-    if (value.size() == fieldTextLimit - 1 && value.back() >= 0xD800 && value.back() <= 0xDBFF) {
-        value.pop_back();
+std::wstring WholeText(HWND page, int controlId) {
+    const size_t length =
+        static_cast<size_t>(SendDlgItemMessageW(page, controlId, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(length + 1, L'\0');
+    const size_t copied = static_cast<size_t>(SendDlgItemMessageW(
+        page, controlId, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data())));
+    text.resize(std::min(copied, length));
+    return text;
+}
+
+// The field's text up to the field's limit, which is what a user can type into it; a character
+// of two UTF-16 units that the limit would cut in half is left out whole.
+std::wstring TypedText(HWND page, int controlId, std::wstring text) {
+    // The limit on the handset: "EM_GETLIMITTEXT (Windows CE 5.0)".
+    const size_t limit =
+        static_cast<size_t>(SendDlgItemMessageW(page, controlId, EM_GETLIMITTEXT, 0, 0));
+    if (text.size() >= limit) {
+        text.resize(limit);
+        if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) {
+            text.pop_back();
+        }
     }
-    return value;
+    return text;
 }
 
 AccountRecord* SelectedAccount(HWND dialog) {
@@ -95,6 +109,10 @@ void ShowSettingsPage(HWND dialog, int tabControlId) {
         std::wstring value;
         account->GetParmValue(std::wstring(field.settingName), value);
         SetDlgItemTextW(state->currentPage, field.controlId, value.c_str());
+        // The limit holds back typing only, never the text set here ("EM_LIMITTEXT (Windows CE
+        // 5.0)"): nothing typed goes past what a collection takes.
+        SendDlgItemMessageW(state->currentPage, field.controlId, EM_LIMITTEXT,
+                            std::max(typedLengthLimit, value.size()), 0);
     }
 }
 
@@ -105,8 +123,14 @@ void CollectSettingsPage(HWND dialog, int tabControlId) {
     }
     AccountRecord* account = state->pageAccount;
     for (const auto& field : FieldsOfTab(CurrentTab(dialog, tabControlId))) {
-        const std::wstring text = TypedText(state->currentPage, field.controlId);
+        std::wstring text = WholeText(state->currentPage, field.controlId);
         const std::wstring name(field.settingName);
+        std::wstring held;
+        if (account->GetParmValue(name, held) == 0 && text == held) {
+            // Left as it was shown: the line stays as saved, whatever its length or form.
+            continue;
+        }
+        text = TypedText(state->currentPage, field.controlId, std::move(text));
         if (account->SetParmValue(name, text) != 0) {
             account->AddParmLine(MakeParmLine(name, text));
         }

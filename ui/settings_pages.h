@@ -22,9 +22,10 @@ std::span<const SettingField> FieldsOfTab(int tab);
 // becomes the page's account. With no account selected, no page is shown.
 void ShowSettingsPage(HWND dialog, int tabControlId);
 
-// Writes the current page's fields, each up to its first 99 characters, into the parm lines of
-// the account the page was filled from: a setting the account holds gets the new value in its
-// line, any other a new line of its own.
+// Writes the current page's changed fields, each up to its limit (99 characters, or the length
+// of the value shown when that is longer), into the parm lines of the account the page was
+// filled from: a setting the account holds gets the new value in its line, any other a new line
+// of its own. A field that still shows the account's value leaves its line as it is.
 void CollectSettingsPage(HWND dialog, int tabControlId);
 
 INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

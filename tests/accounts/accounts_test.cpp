@@ -174,31 +174,31 @@ TEST(AccountRecordLines, KeepValuesWithXmlCharactersIntact) {
     EXPECT_EQ(value, password);
 }
 
-TEST(AccountRecordLines, ReadHandMadeLinesByTheFieldRules) {
+TEST(AccountRecordLines, PassOverHandMadeLinesThatAreNotXmlAndLeaveThemAsTheyAre) {
+    const std::vector<std::wstring> handMade = {
+        L"INSERVER", L"<parm name=\"SMTPALTDOMAIN\" value=\"ab\"cd\"/>",
+        L"<parm name=\"OUTSERVER\"/>", L"<parm name=\"AUTHSECRET\" value=\"unterminated"};
     AccountRecord record;
-    record.AddParmLine(L"INSERVER");
-    record.AddParmLine(L"<parm name=\"SMTPALTDOMAIN\" value=\"ab\"cd\"/>");
-    record.AddParmLine(L"<parm name=\"OUTSERVER\"/>");
-    record.AddParmLine(L"<parm name=\"AUTHSECRET\" value=\"unterminated");
+    for (const auto& line : handMade) {
+        record.AddParmLine(line);
+    }
+    record.AddParmLine(L"<parm name='INSERVER' value='pop'/>");
 
+    // None of them is a parm element the handset would read: a setting is found only in a line
+    // that is, and the others are neither read nor written afresh.
     std::wstring value;
-    // A bare name matches, and with no value marker its value is its text before any quote.
     EXPECT_EQ(record.GetParmValue(L"INSERVER", value), 0);
-    EXPECT_EQ(value, L"INSERVER");
-    // A quote inside a hand-made value ends it.
-    EXPECT_EQ(record.GetParmValue(L"SMTPALTDOMAIN", value), 0);
-    EXPECT_EQ(value, L"ab");
-    EXPECT_EQ(record.SetParmValue(L"SMTPALTDOMAIN", L"x"), 0);
-    EXPECT_EQ(record.GetParmLine(1), L"<parm name=\"SMTPALTDOMAIN\" value=\"x\"cd\"/>");
-
-    // A matched line without a value field to replace is written afresh, in its slot.
-    EXPECT_EQ(record.SetParmValue(L"OUTSERVER", L"smtp"), 0);
-    EXPECT_EQ(record.GetParmLine(2), L"<parm name=\"OUTSERVER\" value=\"smtp\"/>");
-    EXPECT_EQ(record.SetParmValue(L"INSERVER", L"pop"), 0);
-    EXPECT_EQ(record.GetParmLine(0), L"<parm name=\"INSERVER\" value=\"pop\"/>");
-    EXPECT_EQ(record.SetParmValue(L"AUTHSECRET", L"s"), 0);
-    EXPECT_EQ(record.GetParmLine(3), L"<parm name=\"AUTHSECRET\" value=\"s\"/>");
-    EXPECT_EQ(record.GetParmLineCount(), 4);
+    EXPECT_EQ(value, L"pop");
+    for (const wchar_t* name : {L"SMTPALTDOMAIN", L"OUTSERVER", L"AUTHSECRET"}) {
+        EXPECT_EQ(record.GetParmValue(name, value), -1) << name;
+        EXPECT_EQ(record.SetParmValue(name, L"x"), -1) << name;
+    }
+    EXPECT_EQ(record.SetParmValue(L"INSERVER", L"new"), 0);
+    EXPECT_EQ(record.GetParmLine(4), L"<parm name='INSERVER' value='new'/>");
+    EXPECT_EQ(record.GetParmLineCount(), 5);
+    for (size_t index = 0; index < handMade.size(); ++index) {
+        EXPECT_EQ(record.GetParmLine(static_cast<int>(index)), handMade[index]);
+    }
 }
 
 class AccountRepair : public Discovery {};
@@ -231,7 +231,7 @@ TEST_F(AccountRepair, ReportsARefusedDocumentAndKeepsTheLines) {
     EXPECT_EQ(work->Repair(), -1);
     handset::SetRefusesDocuments(false);
 
-    // A parm that the account's configuration does not define spoils the whole document...
+    // A parm that the account's configuration does not define spoils the whole document.
     work->AddParmLine(L"<parm name=\"NOSUCHPARM\" value=\"x\"/>");
     EXPECT_EQ(work->Repair(), -1);
     EXPECT_EQ(handset::ListStores()[0].settings, (handset::Settings{{L"INSERVER", L"broken"}}));
@@ -239,17 +239,25 @@ TEST_F(AccountRepair, ReportsARefusedDocumentAndKeepsTheLines) {
     EXPECT_EQ(work->GetParmLine(0), L"<parm name=\"INSERVER\" value=\"pop.example\"/>");
 }
 
-TEST_F(AccountRepair, ARefusedRepairCanBeSentAgainOnceMended) {
+TEST_F(AccountRepair, ARefusedRepairCanBeSentAgainButALineThatIsNotXmlNever) {
     handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
     ASSERT_GE(EnumerateAccounts(session, table), 0);
     AccountRecord* work = table.At(0);
-    // ...and so does a hand-made line that is not XML.
-    work->AddParmLine(L"<parm name=\"INSERVER\" value=\"pop.example");
+    work->AddParmLine(L"<parm name=\"INSERVER\" value=\"pop.example\"/>");
+    handset::SetRefusesDocuments(true);
     EXPECT_EQ(work->Repair(), -1);
-    EXPECT_EQ(work->SetParmValue(L"INSERVER", L"pop.example"), 0);
+    handset::SetRefusesDocuments(false);
     EXPECT_EQ(work->Repair(), 0);
     EXPECT_EQ(handset::ListStores()[0].settings,
               (handset::Settings{{L"INSERVER", L"pop.example"}}));
+
+    // A hand-made line that is not XML is not mended by name: as long as it is there, the repair
+    // fails before anything is submitted.
+    work->AddParmLine(L"<parm name=\"AUTHSECRET\" value=\"unterminated");
+    EXPECT_EQ(work->SetParmValue(L"AUTHSECRET", L"secret"), -1);
+    handset::SetSettings(L"Work", {{L"INSERVER", L"lost"}});
+    EXPECT_EQ(work->Repair(), -1);
+    EXPECT_EQ(handset::ListStores()[0].settings, (handset::Settings{{L"INSERVER", L"lost"}}));
 }
 
 TEST_F(AccountRepair, ARecordWithoutAStoreSubmitsNothing) {

@@ -117,6 +117,21 @@ TEST_F(BatchRepair, TakesItsArgumentsExactlyHoweverItIsStarted) {
     }
 }
 
+TEST_F(BatchRepair, ARepairChangesOnlyTheAccountItNames) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"pop.work"}});
+    GUID home = handset::AddAccount(L"Home", {{L"AUTHSECRET", L"home's own"}});
+    // A body line that closes Work's settings and opens Home's.
+    WriteConfig({L"[Work]", Parm(L"INSERVER", L"pop.saved"),
+                 L"</characteristic><characteristic type=\"" + handset::GuidText(home) + L"\">" +
+                     Parm(L"AUTHSECRET", L"hijacked")});
+
+    EXPECT_EQ(Run(L"--autorepair:Work--"), 1u);
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepair:Work--]",
+                            L"Auto repair: [--autorepair:Work]", L"repairing [Work]: FAILED."}));
+    EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"AUTHSECRET", L"home's own"}}));
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.work"}}));
+}
+
 TEST_F(BatchRepair, NamesAreMatchedExactly) {
     handset::AddAccount(L"Work");
     WriteConfig({L"[Work]", Parm(L"INSERVER", L"in")});
@@ -177,6 +192,8 @@ TEST_F(BatchRepair, AConfigThatCannotBeReadRepairsNothingAndFailsTheRun) {
     ASSERT_TRUE(CreateDirectoryW((program.File(L"config")).c_str(), nullptr));
     EXPECT_EQ(Run(L"--autorepairall"), 1u);
     EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All", L"Done"}));
+    // A run that repairs nothing has nothing that failed.
+    EXPECT_EQ(Run(L" "), 0u);
     RemoveDirectoryW(program.File(L"config").c_str());
 
     std::string huge = TextFileBytes({L"[Work]", Parm(L"INSERVER", L"in")});

@@ -4,38 +4,95 @@
 
 namespace {
 
-TEST(FieldLocation, FindsTheFieldsOfACanonicalLine) {
+using Parms = std::vector<std::pair<std::wstring, std::wstring>>;
+
+Parms NamesAndValues(const std::vector<ParmElement>& parms) {
+    Parms pairs;
+    for (const auto& parm : parms) {
+        pairs.emplace_back(parm.name, parm.value);
+    }
+    return pairs;
+}
+
+TEST(ParmLineReading, FindsTheValueOfACanonicalLine) {
     const std::wstring line = L"<parm name=\"INSERVER\" value=\"pop.example\"/>";
-    EXPECT_EQ(FieldText(line, L"name"), L"INSERVER");
-    EXPECT_EQ(FieldText(line, L"value"), L"pop.example");
-    EXPECT_EQ(FieldText(L"<parm name=\"INSERVER\" value=\"\"/>", L"value"), L"");
+    auto parms = ReadParmLine(line);
+    ASSERT_TRUE(parms);
+    EXPECT_EQ(NamesAndValues(*parms), (Parms{{L"INSERVER", L"pop.example"}}));
+    const FieldBounds& value = (*parms)[0].valueText;
+    EXPECT_EQ(line.substr(value.begin, value.end - value.begin), L"pop.example");
 }
 
-TEST(FieldLocation, GivesLinesOutsideTheFormAFieldToo) {
-    // No marker: the text before the first quote, or the whole line.
-    EXPECT_EQ(FieldText(L"INSERVER", L"name"), L"INSERVER");
-    EXPECT_EQ(FieldText(L"INSERVER\"rest", L"name"), L"INSERVER");
-    EXPECT_EQ(FieldText(L"", L"name"), L"");
-    // A marker with one quote after it and no second one: the rest of the line.
-    EXPECT_EQ(FieldText(L"<parm name=\"INSERVER", L"name"), L"INSERVER");
-    // A marker without any quote after it: from the start of the line to its first quote.
-    EXPECT_EQ(FieldText(L"a\"b name=x", L"name"), L"a");
-    // Both markers are searched from the start of the line, so "value" may come first...
-    EXPECT_EQ(FieldText(L"<parm value=\"v\" name=\"n\"/>", L"value"), L"v");
-    EXPECT_EQ(FieldText(L"<parm value=\"v\" name=\"n\"/>", L"name"), L"n");
-    // ...and the first occurrence counts, wherever it is: here the quote after it is the one
-    // that closes the name.
-    EXPECT_EQ(FieldText(L"<parm name=\"valueless\" value=\"v\"/>", L"value"), L" value=");
-    // The search is case-sensitive.
-    EXPECT_EQ(FieldText(L"<parm NAME=\"a\" name=\"b\"/>", L"name"), L"b");
+TEST(ParmLineReading, ReadsEveryFormThatHoldsOnlyBlanksCommentsAndParmElements) {
+    struct Case {
+        std::wstring line;
+        Parms parms;
+    };
+    const Parms pop = {{L"INSERVER", L"pop"}};
+    const Case cases[] = {
+        {L"", {}},
+        {L" \t ", {}},
+        {L"<!---->", {}},
+        {L"<!-- <parm name=\"INSERVER\" value=\"old\"/> -->", {}},
+        {L"<parm name='INSERVER' value='pop'/>", pop},
+        {L"<parm value=\"pop\" name=\"INSERVER\"/>", pop},
+        {L"<parm\tname = \"INSERVER\"\tvalue= 'pop' />", pop},
+        {L"<parm name=\"INSERVER\" value=\"pop\"></parm>", pop},
+        {L"<parm name=\"INSERVER\" value=\"pop\"></parm\t>", pop},
+        {L"<parm name=\"INSERVER\" value=\"pop\" datatype=\"string\"/>", pop},
+        {L"<parm name=\"IN&#83;ERV&#x45;R\" value=\"pop\"/>", pop},
+        {L" <parm name=\"OUTSERVER\" value=\"smtp\"/><!-- x --><parm name=\"INSERVER\" "
+         L"value=\"pop\"/> ",
+         {{L"OUTSERVER", L"smtp"}, {L"INSERVER", L"pop"}}},
+        // References of any length, leading zeros included, and the five named ones.
+        {L"<parm name=\"AUTHSECRET\" value=\"pa&#x0000000073;s\"/>", {{L"AUTHSECRET", L"pass"}}},
+        {L"<parm name=\"X\" value=\"&#000000000000065;&#x42;&#x1F4E7;&#x10FFFF;\"/>",
+         {{L"X", L"AB\U0001F4E7\U0010FFFF"}}},
+        {L"<parm name=\"X\" value=\"&amp;&lt;&gt;&quot;&apos;\"/>", {{L"X", L"&<>\"'"}}},
+        // The other quote and ">" stand for themselves; a blank written as such is a space.
+        {L"<parm name=\"X\" value='say \"hi\" > 0'/>", {{L"X", L"say \"hi\" > 0"}}},
+        {L"<parm name=\"X\" value=\"a\tb\r\nc&#9;d\"/>", {{L"X", L"a b c\td"}}},
+        {L"<parm name=\"X\" value=\"\"/>", {{L"X", L""}}},
+    };
+    for (const Case& test : cases) {
+        auto parms = ReadParmLine(test.line);
+        ASSERT_TRUE(parms) << testing::PrintToString(test.line);
+        EXPECT_EQ(NamesAndValues(*parms), test.parms) << testing::PrintToString(test.line);
+    }
 }
 
-TEST(FieldLocation, BoundsMatchTheText) {
-    const std::wstring line = L"<parm name=\"X\" value=\"abc\"/>";
-    FieldBounds value = LocateField(line, L"value");
-    EXPECT_EQ(line.substr(value.begin, value.end - value.begin), L"abc");
-    EXPECT_EQ(line[value.begin - 1], L'"');
-    EXPECT_EQ(line[value.end], L'"');
+TEST(ParmLineReading, ReadsNoLineThatHoldsAnythingElseOrIsNotWellFormed) {
+    for (const wchar_t* line :
+         {// Text, and parts of elements.
+          L"INSERVER", L"x", L"&amp;", L"<parm name=\"INSERVER\"",
+          L"<parm name=\"INSERVER\" value=\"a\"", L"<parm name=\"INSERVER\" value=\"a\"/",
+          L"<parm name=\"INSERVER\" value=\"a/>", L"<parm name=\"INSERVER\" value=\"a'/>",
+          L"<parm name=INSERVER value=a/>", L"<parm name=\"INSERVER\"value=\"a\"/>",
+          // Elements that are no parm with a name and a value, or hold something.
+          L"<parm name=\"INSERVER\"/>", L"<parm value=\"a\"/>", L"<parm/>",
+          L"<parm name=\"A\" value=\"1\" value=\"2\"/>", L"<PARM name=\"A\" value=\"1\"/>",
+          L"<parmx name=\"A\" value=\"1\"/>", L"<parm name=\"A\" value=\"1\"> </parm>",
+          L"<parm name=\"A\" value=\"1\"><parm name=\"B\" value=\"2\"/></parm>",
+          L"<parm name=\"A\" value=\"1\"></param>", L"<parm name=\"A\" value=\"1\" xmlns=\"u\"/>",
+          L"<parm name=\"A\" value=\"1\" a:b=\"c\"/>",
+          // Out of the account's characteristic and into another's.
+          L"</characteristic><characteristic type=\"{00000000-0000-0000-0000-000000000000}\">"
+          L"<parm name=\"AUTHSECRET\" value=\"x\"/>",
+          L"<parm name=\"A\" value=\"1\"/></characteristic>",
+          // Comments and other markup.
+          L"<!-- open", L"<!-- a -- b -->", L"<!-- a --->", L"<?pi?>", L"<![CDATA[ ]]>",
+          // Values XML does not allow.
+          L"<parm name=\"A\" value=\"a<b\"/>", L"<parm name=\"A\" value=\"R&D\"/>",
+          L"<parm name=\"A\" value=\"&#0;\"/>", L"<parm name=\"A\" value=\"&#1;\"/>",
+          L"<parm name=\"A\" value=\"&#xD800;\"/>", L"<parm name=\"A\" value=\"&#xFFFE;\"/>",
+          L"<parm name=\"A\" value=\"&#x110000;\"/>",
+          L"<parm name=\"A\" value=\"&#99999999999999999999;\"/>",
+          L"<parm name=\"A\" value=\"&#X41;\"/>", L"<parm name=\"A\" value=\"&#;\"/>",
+          L"<parm name=\"A\" value=\"&#x;\"/>", L"<parm name=\"A\" value=\"&#65\"/>",
+          L"<parm name=\"A\" value=\"&nbsp;\"/>", L"<parm name=\"A\" value=\"&AMP;\"/>",
+          L"<parm name=\"A\" value=\"\x01\"/>", L"<parm name=\"A\" value=\"\xD83D\"/>"}) {
+        EXPECT_FALSE(ReadParmLine(line)) << testing::PrintToString(std::wstring(line));
+    }
 }
 
 TEST(ParmValueText, EscapesTheFiveXmlCharacters) {
@@ -44,21 +101,11 @@ TEST(ParmValueText, EscapesTheFiveXmlCharacters) {
     EXPECT_EQ(EscapeParmValue(L"&amp;"), L"&amp;amp;");
 }
 
-TEST(ParmValueText, UnescapesEntitiesAndKeepsWhatIsNoEntity) {
-    EXPECT_EQ(UnescapeParmValue(L"a&amp;b&lt;c&gt;d&quot;e&apos;f"), L"a&b<c>d\"e'f");
-    EXPECT_EQ(UnescapeParmValue(L"&#65;&#x42;&#x1F4E7;"), L"AB\U0001F4E7");
-    for (const wchar_t* asItStands :
-         {L"a&b", L"&", L"&;", L"&amp", L"&AMP;", L"&#;", L"&#x;", L"&#xZZ;", L"&#0;", L"&#xD800;",
-          L"&#x110000;", L"&#99999999999999999999;", L"&nbsp;", L"R&D; x"}) {
-        EXPECT_EQ(UnescapeParmValue(asItStands), asItStands);
-    }
-    EXPECT_EQ(UnescapeParmValue(L"&&amp;;"), L"&&;");
-}
-
 TEST(ParmValueText, RoundTripsAnyValue) {
-    for (const wchar_t* value :
-         {L"", L"p@ss&w<o>rd\"'", L"&amp;", L"&#38;", L"\U0001F4E7 ü", L"&&&;;;<<>>\"\"''"}) {
-        EXPECT_EQ(UnescapeParmValue(EscapeParmValue(value)), value);
+    for (const wchar_t* value : {L"", L"p@ss&w<o>rd\"'", L"&amp;", L"&#38;", L"\U0001F4E7 ü",
+                                 L"&&&;;;<<>>\"\"''", L"\ta\r\nb "}) {
+        const std::wstring line = MakeParmLine(L"AUTHSECRET", value);
+        EXPECT_EQ(FindParmValue(std::span(&line, 1), L"AUTHSECRET"), value);
     }
 }
 
@@ -67,6 +114,20 @@ TEST(NewParmLines, AreBuiltFromThePrefixTheEscapedValueAndTheSuffix) {
     EXPECT_EQ(MakeParmLine(L"INSERVER", L"in1"), L"<parm name=\"INSERVER\" value=\"in1\"/>");
     EXPECT_EQ(MakeParmLine(L"AUTHSECRET", L"a\"b&c"),
               L"<parm name=\"AUTHSECRET\" value=\"a&quot;b&amp;c\"/>");
+}
+
+TEST(ParmLinesByName, PassOverLinesThatAreNotReadAndCommentsAlike) {
+    std::vector<std::wstring> lines = {
+        L"<parm name=\"INSERVER\" value=\"R&D\"/>",
+        L"<!-- <parm name=\"INSERVER\" value=\"old\"/> --><parm name='INSERVER' value='new'/>",
+        L"<parm name=\"INSERVER\" value=\"later\"/>"};
+    EXPECT_EQ(FindParmValue(lines, L"INSERVER"), L"new");
+    EXPECT_TRUE(ReplaceParmValue(lines, L"INSERVER", L"it's"));
+    EXPECT_EQ(lines[1], L"<!-- <parm name=\"INSERVER\" value=\"old\"/> --><parm name='INSERVER' "
+                        L"value='it&apos;s'/>");
+    EXPECT_EQ(lines[0], L"<parm name=\"INSERVER\" value=\"R&D\"/>");
+    EXPECT_EQ(FindParmValue(lines, L"OUTSERVER"), std::nullopt);
+    EXPECT_FALSE(ReplaceParmValue(lines, L"OUTSERVER", L"x"));
 }
 
 } // namespace

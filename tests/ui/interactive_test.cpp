@@ -199,6 +199,16 @@ TEST_F(InteractiveProgram, RepairsTheChosenAccountAndQuitsAndTheBatchAppliesTheS
     EXPECT_EQ(SettingsOf(L"Work"), repaired);
 }
 
+TEST_F(InteractiveProgram, EndsWithZeroWhateverConfigHolds) {
+    handset::AddAccount(L"Work");
+    // A folder where config should be: there, but not to be read.
+    ASSERT_TRUE(CreateDirectoryW(program.File(L"config").c_str(), nullptr));
+    Start();
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+    RemoveDirectoryW(program.File(L"config").c_str());
+}
+
 TEST_F(InteractiveProgram, ASessionWithTheKeysAloneRepairsWhatWasTypedForTheAccountShown) {
     handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
     handset::AddAccount(L"Home", {{L"INSERVER", L"broken"}});

@@ -17,6 +17,7 @@
 #include "store/config_file.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
+#include "tests/support/installed_program.h"
 #include "tests/support/scoped_handset.h"
 #include "tests/support/scoped_mapi.h"
 #include "tests/support/temp_folder.h"
@@ -232,6 +233,13 @@ TEST_F(MainDialog, ChangingTheAccountDiscardsWhatWasTyped) {
     EXPECT_EQ(Field(IDC_OUT_SERVER), L"");
     ChooseAccount(0);
     EXPECT_EQ(Field(IDC_OUT_SERVER), L"smtp.alpha");
+    // Choosing the account already shown builds its page anew too; a selection that did not move
+    // leaves the page alone.
+    Type(IDC_OUT_SERVER, L"typed again");
+    Command(IDC_ACCOUNT_LIST, CBN_SELCHANGE);
+    EXPECT_EQ(Field(IDC_OUT_SERVER), L"typed again");
+    ChooseAccount(0);
+    EXPECT_EQ(Field(IDC_OUT_SERVER), L"smtp.alpha");
     EXPECT_EQ(LinesOf(accountTable.FindAccountByName(L"Alpha")),
               (Lines{Parm(L"OUTSERVER", L"smtp.alpha")}));
 }
@@ -374,6 +382,151 @@ TEST_F(MainDialog, CollectsAFieldUpTo99CharactersAndNeverHalfACharacter) {
         Selected()->GetParmValue(L"INSERVER", value);
         EXPECT_EQ(value, test.collected) << testing::PrintToString(test.typed);
         EXPECT_EQ(ResultLine(), L"Account successfully repaired");
+    }
+}
+
+TEST_F(MainDialog, KeepsALongSavedValueWholeAndEverythingTypedIntoAField) {
+    const std::wstring token(150, L't');
+    handset::AddAccount(L"Work", {{L"AUTHSECRET", L"lost"}});
+    Open({{L"Work", {Parm(L"AUTHSECRET", token)}}});
+    HWND password = GetDlgItem(Page(), IDC_PASSWORD);
+    HWND server = GetDlgItem(Page(), IDC_IN_SERVER);
+    EXPECT_EQ(Field(IDC_PASSWORD), token);
+
+    // Nothing typed: the value is applied and saved whole.
+    Command(IDC_REPAIR);
+    EXPECT_EQ(ResultLine(), L"Account successfully repaired");
+    EXPECT_EQ(SettingsOf(L"Work")[L"AUTHSECRET"], token);
+    EXPECT_EQ(ReadAccountSection(config, L"Work")[0], Parm(L"AUTHSECRET", token));
+
+    // Typed with keys: a field takes no more than a repair collects, and a long value can be
+    // edited whole.
+    Activate(server);
+    ui_testing::TypeText(std::wstring(105, L's'));
+    ui_testing::TakeInput(dialog);
+    EXPECT_EQ(Field(IDC_IN_SERVER), std::wstring(99, L's'));
+    Activate(password);
+    ui_testing::PressKey(VK_END);
+    ui_testing::PressKey(VK_BACK);
+    ui_testing::TakeInput(dialog);
+    Command(IDC_REPAIR);
+    EXPECT_EQ(SettingsOf(L"Work")[L"AUTHSECRET"], std::wstring(149, L't'));
+    EXPECT_EQ(SettingsOf(L"Work")[L"INSERVER"], std::wstring(99, L's'));
+}
+
+// A line in another form than the one the program writes: what the handset applies from it is
+// what the dialog shows, what a repair of the dialog and of the batch applies, and what is saved.
+TEST_F(MainDialog, TheDialogAndTheBatchAgreeOnEveryFormOfLine) {
+    struct Form {
+        std::wstring setting; // INSERVER or AUTHSECRET
+        Lines lines;          // as config holds them
+        std::wstring applied; // what the handset applies, and the field shows
+        Lines afterTyping;    // the lines once "new" is typed into the field
+    };
+    const std::wstring oldInServer = L"<!-- <parm name=\"INSERVER\" value=\"old\"/> -->";
+    const Form forms[] = {
+        {L"INSERVER",
+         {L"<parm name='INSERVER' value='pop.single'/>"},
+         L"pop.single",
+         {L"<parm name='INSERVER' value='new'/>"}},
+        {L"INSERVER",
+         {oldInServer, Parm(L"INSERVER", L"pop.current")},
+         L"pop.current",
+         {oldInServer, Parm(L"INSERVER", L"new")}},
+        {L"AUTHSECRET",
+         {Parm(L"AUTHSECRET", L"pa&#x0000000073;s")},
+         L"pass",
+         {Parm(L"AUTHSECRET", L"new")}},
+        {L"INSERVER",
+         {L"<parm  value = \"pop.order\"\tname= 'INSERVER' />"},
+         L"pop.order",
+         {L"<parm  value = \"new\"\tname= 'INSERVER' />"}},
+        {L"INSERVER",
+         {L"<parm name=\"INSERVER\" value=\"pop.end\" datatype=\"string\"></parm > <!-- x -->"},
+         L"pop.end",
+         {L"<parm name=\"INSERVER\" value=\"new\" datatype=\"string\"></parm > <!-- x -->"}},
+        {L"AUTHSECRET",
+         {L"<parm name=\"AUTH&#x53;ECRET\" value=\"s&#0101;cret\"/>"},
+         L"secret",
+         {L"<parm name=\"AUTH&#x53;ECRET\" value=\"new\"/>"}},
+        {L"AUTHSECRET", {Parm(L"AUTHSECRET", L"a\tb")}, L"a b", {Parm(L"AUTHSECRET", L"new")}},
+        {L"AUTHSECRET",
+         {L"<parm name=\"AUTHSECRET\" value='&lt;\"it&apos;s\"&gt;'/>"},
+         L"<\"it's\">",
+         {L"<parm name=\"AUTHSECRET\" value='new'/>"}},
+    };
+    // The batch first, on a config of every form, each in an account of its own.
+    testing_support::InstalledProgram program;
+    Lines configLines;
+    std::vector<std::pair<std::wstring, Lines>> linesByAccount;
+    for (size_t index = 0; index < std::size(forms); ++index) {
+        const std::wstring name = L"Form " + std::to_wstring(index);
+        handset::AddAccount(name, {{forms[index].setting, L"lost"}});
+        configLines.push_back(L"[" + name + L"]");
+        configLines.insert(configLines.end(), forms[index].lines.begin(), forms[index].lines.end());
+        linesByAccount.push_back({name, forms[index].lines});
+    }
+    WriteBytes(program.File(L"config"), TextFileBytes(configLines));
+    EXPECT_EQ(program.Run(L"--autorepairall"), 0u);
+    Open(linesByAccount);
+
+    for (size_t index = 0; index < std::size(forms); ++index) {
+        const Form& form = forms[index];
+        const std::wstring name = L"Form " + std::to_wstring(index);
+        SCOPED_TRACE(testing::PrintToString(form.lines));
+        EXPECT_EQ(SettingsOf(name)[form.setting], form.applied) << "by the batch";
+        handset::SetSettings(name, {{form.setting, L"lost"}});
+
+        ChooseAccount(static_cast<int>(index));
+        const int field = form.setting == L"INSERVER" ? IDC_IN_SERVER : IDC_PASSWORD;
+        EXPECT_EQ(Field(field), form.applied);
+        // Another setting typed: the line stays as it is, and the handset gets what it holds.
+        Type(IDC_OUT_SERVER, L"smtp.typed");
+        Command(IDC_REPAIR);
+        ASSERT_EQ(ResultLine(), L"Account successfully repaired");
+        EXPECT_EQ(SettingsOf(name)[form.setting], form.applied) << "by the dialog";
+        Lines added = {Parm(L"OUTSERVER", L"smtp.typed")};
+        added.insert(field == IDC_IN_SERVER ? added.end() : added.begin(),
+                     Parm(field == IDC_IN_SERVER ? L"AUTHSECRET" : L"INSERVER", L""));
+        Lines saved = form.lines;
+        saved.insert(saved.end(), added.begin(), added.end());
+        EXPECT_EQ(ReadAccountSection(config, name), saved);
+
+        // The setting itself typed: its value is replaced where it stands.
+        Type(field, L"new");
+        Command(IDC_REPAIR);
+        EXPECT_EQ(SettingsOf(name)[form.setting], L"new");
+        saved = form.afterTyping;
+        saved.insert(saved.end(), added.begin(), added.end());
+        EXPECT_EQ(ReadAccountSection(config, name), saved);
+    }
+}
+
+// A line that the handset would read otherwise than the dialog, or that reaches out of the
+// account's settings: the repair fails before anything is submitted, and nothing is saved.
+TEST_F(MainDialog, ALineThatIsNotReadAsTheHandsetReadsItFailsTheRepair) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"pop.work"}});
+    GUID home = handset::AddAccount(L"Home", {{L"AUTHSECRET", L"home's own"}});
+    const std::wstring lines[] = {L"</characteristic><characteristic type=\"" +
+                                      handset::GuidText(home) +
+                                      L"\"><parm name=\"AUTHSECRET\" value=\"hijacked\"/>",
+                                  L"INSERVER", L"<parm name=\"INSERVER\" value=\"R&D\"/>",
+                                  L"<parm name=\"INSERVER\" value=\"a\"> </parm>"};
+    for (const auto& line : lines) {
+        SCOPED_TRACE(testing::PrintToString(line));
+        Open({{L"Work", {Parm(L"INSERVER", L"pop.saved"), line}}});
+        ChooseAccount(1);
+        Type(IDC_PASSWORD, L"typed");
+        const auto stores = handset::ListStores();
+
+        Command(IDC_REPAIR);
+        EXPECT_EQ(ResultLine(), L"Repair failed");
+        EXPECT_EQ(handset::ListStores()[0].settings, stores[0].settings);
+        EXPECT_EQ(handset::ListStores()[1].settings, stores[1].settings);
+        EXPECT_FALSE(FileExists(config));
+        DestroyWindow(dialog);
+        dialog = nullptr;
+        accountTable.Clear();
     }
 }
 
@@ -524,6 +677,11 @@ TEST_F(MainDialog, TheResultLineStaysOverATabChangeAndGoesWithTheAccount) {
     ASSERT_TRUE(ResultShown());
     ChooseTab(1);
     EXPECT_TRUE(ResultShown());
+    Command(IDC_ACCOUNT_LIST, CBN_SELCHANGE);
+    EXPECT_TRUE(ResultShown());
+    ChooseAccount(0);
+    EXPECT_FALSE(ResultShown());
+    Command(IDC_REPAIR);
     ChooseAccount(1);
     EXPECT_FALSE(ResultShown());
     Command(IDC_REPAIR);
