@@ -3,6 +3,7 @@
 // what each line was built to hold.
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <cfgmgrapi.h>
 
 #include <algorithm>
