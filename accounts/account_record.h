@@ -45,8 +45,9 @@ public:
     // Every line, in order.
     std::span<const std::wstring> GetParmLines() const { return parmLines; }
 
-    // The value of the first parm element named exactly settingName, as the configuration
-    // manager reads it: 0 and the value when there is one, -1 and an empty value otherwise.
+    // The value of the parm element named exactly settingName that the handset keeps (the last
+    // of that name), read as the configuration manager reads it: 0 and the value when there is
+    // one, -1 and an empty value otherwise.
     int GetParmValue(const std::wstring& settingName, std::wstring& value) const;
 
     // Replaces, in place, the value that GetParmValue reads (escaped for XML). 0 when replaced,

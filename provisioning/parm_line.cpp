@@ -240,18 +240,19 @@ private:
     size_t at = 0;
 };
 
-// The first element named settingName, in the first line that holds one, with that line.
+// The last element named settingName, with its line: the configuration manager applies the
+// elements in order, so of two for one setting the handset keeps the last.
 template <typename Line>
 std::optional<std::pair<Line*, ParmElement>> FindParm(std::span<Line> lines,
                                                       std::wstring_view settingName) {
-    for (Line& line : lines) {
-        std::optional<std::vector<ParmElement>> parms = ReadParmLine(line);
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        std::optional<std::vector<ParmElement>> parms = ReadParmLine(*line);
         if (!parms) {
             continue;
         }
-        for (ParmElement& parm : *parms) {
-            if (parm.name == settingName) {
-                return std::pair<Line*, ParmElement>(&line, std::move(parm));
+        for (auto parm = parms->rbegin(); parm != parms->rend(); ++parm) {
+            if (parm->name == settingName) {
+                return std::pair<Line*, ParmElement>(&*line, std::move(*parm));
             }
         }
     }

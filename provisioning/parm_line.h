@@ -53,8 +53,9 @@ std::wstring MakeParmLine(std::wstring_view settingName, std::wstring_view value
 
 inline constexpr std::wstring_view ParmLineSuffix = L"\"/>";
 
-// The value of the first parm element named settingName, in the first line that holds one;
-// lines that ReadParmLine does not read are passed over. Nothing when no element has that name.
+// The value of the last parm element named settingName, which is the one the handset keeps when
+// the account holds two; lines that ReadParmLine does not read are passed over. Nothing when no
+// element has that name.
 std::optional<std::wstring> FindParmValue(std::span<const std::wstring> lines,
                                           std::wstring_view settingName);
 

@@ -142,8 +142,9 @@ TEST(AccountRecordLines, ReadAndReplaceValuesByExactName) {
     record.AddParmLine(L"<parm name=\"INSERVER2\" value=\"other\"/>");
 
     std::wstring value = L"stale";
+    // Of two lines for a name the handset keeps the last: that one is read and changed.
     EXPECT_EQ(record.GetParmValue(L"OUTSERVER", value), 0);
-    EXPECT_EQ(value, L"first");
+    EXPECT_EQ(value, L"second");
     EXPECT_EQ(record.GetParmValue(L"INSERVER", value), 0);
     EXPECT_EQ(value, L"");
     for (const wchar_t* other : {L"outserver", L"OUT", L"INSERVER ", L"SMTPALTDOMAIN"}) {
@@ -153,12 +154,12 @@ TEST(AccountRecordLines, ReadAndReplaceValuesByExactName) {
         EXPECT_EQ(record.SetParmValue(other, L"x"), -1);
     }
 
-    // Only the first line of a name changes, in its place; the text around the value stays.
+    // Only that line changes, in its place; the text around the value stays.
     EXPECT_EQ(record.SetParmValue(L"OUTSERVER", L"new"), 0);
-    EXPECT_EQ(record.GetParmLine(0), L"<parm name=\"OUTSERVER\" value=\"new\"/>");
-    EXPECT_EQ(record.GetParmLine(2), L"<parm name=\"OUTSERVER\" value=\"second\"/>");
+    EXPECT_EQ(record.GetParmLine(0), L"<parm name=\"OUTSERVER\" value=\"first\"/>");
+    EXPECT_EQ(record.GetParmLine(2), L"<parm name=\"OUTSERVER\" value=\"new\"/>");
     EXPECT_EQ(record.SetParmValue(L"OUTSERVER", L""), 0);
-    EXPECT_EQ(record.GetParmLine(0), L"<parm name=\"OUTSERVER\" value=\"\"/>");
+    EXPECT_EQ(record.GetParmLine(2), L"<parm name=\"OUTSERVER\" value=\"\"/>");
     EXPECT_EQ(record.GetParmLineCount(), 4);
 }
 

@@ -271,7 +271,7 @@ TEST(ParmLineProperty, ReadsEveryLineAsTheConfigurationManagerDoes) {
     EXPECT_GT(read, cases / 2);
 }
 
-TEST(ParmValueProperty, ReadsAndReplacesTheFirstElementOfThatNameByTheRules) {
+TEST(ParmValueProperty, ReadsAndReplacesTheLastElementOfThatNameByTheRules) {
     RandomText random(seed + 1);
     LineBuilder builder(random);
     for (int i = 0; i < cases; ++i) {
@@ -292,13 +292,13 @@ TEST(ParmValueProperty, ReadsAndReplacesTheFirstElementOfThatNameByTheRules) {
 
         BuiltLine* holder = nullptr;
         const ParmElement* match = nullptr;
-        for (size_t line = 0; line < lines.size() && match == nullptr; ++line) {
-            auto& parms = lines[line].parms;
-            auto found = std::find_if(parms.begin(), parms.end(),
-                                      [&](const ParmElement& parm) { return parm.name == name; });
-            if (found != parms.end()) {
-                holder = &lines[line];
-                match = &*found;
+        // The handset keeps the last element of a name: that one is read and replaced.
+        for (auto& line : lines) {
+            for (const ParmElement& parm : line.parms) {
+                if (parm.name == name) {
+                    holder = &line;
+                    match = &parm;
+                }
             }
         }
         std::wstring value = L"left over";

@@ -118,14 +118,16 @@ TEST(NewParmLines, AreBuiltFromThePrefixTheEscapedValueAndTheSuffix) {
 
 TEST(ParmLinesByName, PassOverLinesThatAreNotReadAndCommentsAlike) {
     std::vector<std::wstring> lines = {
-        L"<parm name=\"INSERVER\" value=\"R&D\"/>",
+        L"<parm name=\"INSERVER\" value=\"earlier\"/>",
         L"<!-- <parm name=\"INSERVER\" value=\"old\"/> --><parm name='INSERVER' value='new'/>",
-        L"<parm name=\"INSERVER\" value=\"later\"/>"};
+        L"<parm name=\"INSERVER\" value=\"R&D\"/>"};
+    // The last element of the name that a line read as XML holds; the handset keeps that one.
     EXPECT_EQ(FindParmValue(lines, L"INSERVER"), L"new");
     EXPECT_TRUE(ReplaceParmValue(lines, L"INSERVER", L"it's"));
     EXPECT_EQ(lines[1], L"<!-- <parm name=\"INSERVER\" value=\"old\"/> --><parm name='INSERVER' "
                         L"value='it&apos;s'/>");
-    EXPECT_EQ(lines[0], L"<parm name=\"INSERVER\" value=\"R&D\"/>");
+    EXPECT_EQ(lines[0], L"<parm name=\"INSERVER\" value=\"earlier\"/>");
+    EXPECT_EQ(lines[2], L"<parm name=\"INSERVER\" value=\"R&D\"/>");
     EXPECT_EQ(FindParmValue(lines, L"OUTSERVER"), std::nullopt);
     EXPECT_FALSE(ReplaceParmValue(lines, L"OUTSERVER", L"x"));
 }

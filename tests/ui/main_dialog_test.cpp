@@ -450,6 +450,11 @@ TEST_F(MainDialog, TheDialogAndTheBatchAgreeOnEveryFormOfLine) {
          L"secret",
          {L"<parm name=\"AUTH&#x53;ECRET\" value=\"new\"/>"}},
         {L"AUTHSECRET", {Parm(L"AUTHSECRET", L"a\tb")}, L"a b", {Parm(L"AUTHSECRET", L"new")}},
+        // Two lines for one setting: the handset keeps the last, so that is the one edited.
+        {L"INSERVER",
+         {Parm(L"INSERVER", L"pop.first"), Parm(L"INSERVER", L"pop.last")},
+         L"pop.last",
+         {Parm(L"INSERVER", L"pop.first"), Parm(L"INSERVER", L"new")}},
         {L"AUTHSECRET",
          {L"<parm name=\"AUTHSECRET\" value='&lt;\"it&apos;s\"&gt;'/>"},
          L"<\"it's\">",
