@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "handset/registry/store_registry.h"
+#include "store/config_lock.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/installed_program.h"
@@ -116,6 +117,13 @@ protected:
     }
 
     std::wstring ResultLine() const { return Text(GetDlgItem(dialog, IDC_RESULT_LINE)); }
+    // Taps "3 - Repair" and gives the result line.
+    std::wstring Repair() const {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_REPAIR, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_REPAIR)));
+        return ResultLine();
+    }
+    void Quit() const { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0); }
     // The result line of a repair, once it shows.
     std::wstring ResultAfterRepair() {
         for (int attempt = 0; attempt < 40 && !IsWindowVisible(GetDlgItem(dialog, IDC_RESULT_LINE));
@@ -263,6 +271,32 @@ TEST_F(InteractiveProgram, ASessionWithTheKeysAloneRepairsWhatWasTypedForTheAcco
                Parm(L"SMTPALTPASSWORD", L""), Parm(L"SMTPALTDOMAIN", L"HOME"), L"[Work]",
                Parm(L"SMTPALTAUTHNAME", L"me@work"), Parm(L"SMTPALTPASSWORD", L""),
                Parm(L"SMTPALTDOMAIN", L"")}));
+}
+
+TEST_F(InteractiveProgram, WhileABatchRunHoldsTheLockTheDialogShowsAtOnceAndLeavesItsLogAlone) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    WriteBytes(program.File(L"config"),
+               TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.saved")}));
+    const std::string batchLog = "\xEF\xBB\xBF"
+                                 "Command line: [--autorepairall]\r\nAuto repair All\r\n";
+    WriteBytes(program.File(L"log.txt"), batchLog);
+    {
+        // As a batch run holds it, from its start to its end.
+        ConfigLock batchRun(program.File(L"config"));
+        ASSERT_TRUE(batchRun.Held());
+        const DWORD started = GetTickCount();
+        Start();
+        EXPECT_LT(GetTickCount() - started, 15000u);
+        HWND page =
+            FindWindowExW(GetDlgItem(dialog, IDC_SETTINGS_TABS), nullptr, L"#32770", nullptr);
+        EXPECT_EQ(Text(GetDlgItem(page, IDC_IN_SERVER)), L"pop.saved");
+        EXPECT_EQ(testing_support::ReadBytes(program.File(L"log.txt")), batchLog);
+    }
+    // The batch run has ended: a repair saves as ever.
+    EXPECT_EQ(Repair(), L"Account successfully repaired");
+    Quit();
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(testing_support::ReadBytes(program.File(L"log.txt")), batchLog);
 }
 
 } // namespace
