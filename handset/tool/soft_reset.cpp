@@ -53,10 +53,25 @@ std::string ReadFileBytes(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The length of the path of the program that a command starts: its quoted start, or its text up
+// to the first blank.
+size_t ImagePathLength(const std::wstring& command) {
+    if (command.starts_with(L'"')) {
+        return std::min(command.find(L'"', 1), command.size()) - 1;
+    }
+    return std::min(command.find(L' '), command.size());
+}
+
 // Runs one command as the shell does and says how it ended; false when it did not run to its
 // end.
 bool RunCommand(const std::wstring& command) {
     WriteOut(command + L"\n");
+    // A handset's paths end within MAX_PATH characters, the terminating zero included
+    // (CreateProcess and CeCreateDirectory, Windows CE 5.0): no longer path is started.
+    if (ImagePathLength(command) >= MAX_PATH) {
+        WriteOut(L"  not started, error " + std::to_wstring(ERROR_FILENAME_EXCED_RANGE) + L"\n");
+        return false;
+    }
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
     STARTUPINFOW startup{};
