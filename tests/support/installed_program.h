@@ -11,7 +11,8 @@ namespace testing_support {
 
 class InstalledProgram {
 public:
-    // leaf is the end of the program folder's path, so a test can ask for blanks in it.
+    // leaf is the end of the program folder's path, so a test can ask for blanks in it; volume is
+    // where the folder lies.
     explicit InstalledProgram(const std::wstring& leaf = L"\\Courierfix",
                               Volume volume = Volume::ObjectStore);
 

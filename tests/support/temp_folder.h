@@ -1,4 +1,5 @@
-// A real folder under the temporary folder, removed with everything in it when the owner goes.
+// A real folder under the temporary folder, or on the handset's storage card, removed with
+// everything in it when the owner goes.
 #pragma once
 
 #include <ostream>
