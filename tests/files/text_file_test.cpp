@@ -130,16 +130,6 @@ TEST_F(TextFiles, AFileOrALineTooLongIsNotRead) {
 }
 
 TEST_F(TextFiles, AFileInAnEncodingThatIsNotReadIsUnreadableNotEmpty) {
-    auto utf32 = [](std::wstring_view text, bool bigEndian) {
-        std::string bytes =
-            bigEndian ? std::string("\0\0\xFE\xFF", 4) : std::string("\xFF\xFE\0\0", 4);
-        for (wchar_t unit : text) {
-            char four[4] = {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8), 0, 0};
-            bytes +=
-                bigEndian ? std::string{four[3], four[2], four[1], four[0]} : std::string(four, 4);
-        }
-        return bytes;
-    };
     const std::wstring text = L"[Work]\r\n<parm name=\"INSERVER\" value=\"pop\"/>\r\n";
     struct Case {
         const char* what;
@@ -150,8 +140,8 @@ TEST_F(TextFiles, AFileInAnEncodingThatIsNotReadIsUnreadableNotEmpty) {
         {"UTF-16 BE without its mark", Utf16Bytes(text, true).substr(2)},
         {"UTF-16 LE without its mark", Utf16Bytes(text, false).substr(2)},
         {"UTF-16 behind a UTF-8 mark", "\xEF\xBB\xBF" + Utf16Bytes(text, false).substr(2)},
-        {"UTF-32 LE", utf32(text, false)},
-        {"UTF-32 BE", utf32(text, true)},
+        {"UTF-32 LE", std::string("\xFF\xFE\0\0[\0\0\0W\0\0\0]\0\0\0", 16)},
+        {"UTF-32 BE", std::string("\0\0\xFE\xFF\0\0\0[\0\0\0W\0\0\0]", 16)},
         {"UTF-16 of an odd number of bytes", Utf16Bytes(text, false) + "x"},
     };
     for (const Case& test : cases) {

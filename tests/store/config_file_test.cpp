@@ -259,9 +259,8 @@ TEST_F(ConfigFile, TheNewFileIsAlwaysAFreshOneAndOnlyTheSavesOwnLeftoversGo) {
     // A file where the new content could be expected, planted there, is neither written nor
     // moved into place; the leftovers of a save that was stopped half-way are cleared away, and
     // files of the user's own, however like them, stay.
-    const Lines usersOwn = {L"config.1234abcd.new", L"config.0000ABCD.new.txt",
-                            L"config.0000ABC.new",  L"config.before-upgrade.new",
-                            L"config.new",          L"config.old"};
+    const Lines usersOwn = {L"config.1234abcd.new", L"config.0000ABC.new",
+                            L"config.before-upgrade.new", L"config.new", L"config.old"};
     for (const auto& name : usersOwn) {
         WriteBytes(folder / name, "the user's");
     }
