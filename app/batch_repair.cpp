@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "files/program_folder.h"
 #include "files/text_file.h"
+#include "store/config_file.h"
 
 bool RepairAccountByName(RunLog& log, const std::wstring& name) {
     log.Write(L"repairing [");
@@ -56,18 +57,15 @@ bool RepairAllSavedAccounts(RunLog& log, const std::wstring& configPath) {
     log.WriteLine(L"Auto repair All");
 
     // The names first: a file that cannot be read whole is not one to repair from at all.
-    TextLineReader reader(configPath);
     std::vector<std::wstring> names;
-    std::string bytes;
-    while (reader.ReadLineBytes(bytes)) {
+    // A config that is there but cannot be read is a failure; a missing one holds no sections.
+    bool allRepaired = ReadConfigLines(configPath, [&names](std::string& bytes) {
         if (!bytes.empty() && bytes[0] == '[') {
             if (auto name = SectionName(DecodeLine(bytes))) {
                 names.push_back(std::move(*name));
             }
         }
-    }
-    // A config that is there but cannot be read is a failure; a missing one holds no sections.
-    bool allRepaired = (reader.IsOpen() || reader.IsMissing()) && !reader.Failed();
+    });
     if (allRepaired) {
         for (const auto& name : names) {
             allRepaired = RepairAccountByName(log, name) && allRepaired;

@@ -88,16 +88,21 @@ int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*ru
     const CommandLineOptions options = ReadCommandLine(commandLine);
 
     // No two runs write log.txt at once: a batch run holds config's lock to its end, so that a
-    // soft reset and a user starting the program together run one after the other; the dialog
-    // holds it while it replaces log.txt, and afterwards only while it saves.
-    std::optional<ConfigLock> lock(std::in_place, GetConfigFilePath());
+    // soft reset and a user starting the program together run one after the other. The dialog
+    // does not wait for it, but shows at once: it holds the lock while it replaces log.txt, and
+    // afterwards only while it saves; while a batch run holds it, the log is that run's.
+    std::optional<ConfigLock> lock(std::in_place, GetConfigFilePath(),
+                                   options.batchMode ? ConfigLock::WaitMs : 0);
     if (options.batchMode && !lock->Held()) {
         // Another run still writes the log; this one leaves it alone and repairs nothing.
         return 1;
     }
     SessionForTheRun messaging;
     AccountsForTheRun accounts;
-    RunLog log = OpenRunLog(commandLine);
+    std::optional<RunLog> log;
+    if (lock->Held()) {
+        log.emplace(OpenRunLog(commandLine));
+    }
 
     // A config that is there but cannot be read fails a run that repairs: its settings were not
     // applied. The dialog and a run without a repair have nothing to report.
@@ -107,12 +112,14 @@ int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*ru
         runInteractive();
     }
     if (options.listRepair) {
-        allRepaired = RepairNamedAccounts(log, options.listText) && allRepaired;
+        allRepaired = RepairNamedAccounts(*log, options.listText) && allRepaired;
     }
     if (options.repairAll) {
-        allRepaired = RepairAllSavedAccounts(log) && allRepaired;
+        allRepaired = RepairAllSavedAccounts(*log) && allRepaired;
     }
 
-    CloseRunLog(log);
+    if (log) {
+        CloseRunLog(*log);
+    }
     return allRepaired ? 0 : 1;
 }

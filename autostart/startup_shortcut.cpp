@@ -71,10 +71,19 @@ bool StartupShortcutExists() {
 }
 
 int CreateStartupShortcut(std::wstring_view argumentText) {
+    return CreateStartupShortcut(GetProgramFilePath(), argumentText);
+}
+
+int CreateStartupShortcut(const std::wstring& programPath, std::wstring_view argumentText) {
+    // The shell cannot start a program whose path does not fit in MAX_PATH with its terminating
+    // zero (CreateProcess and CeCreateDirectory, Windows CE 5.0): that shortcut would run nothing.
+    if (programPath.empty() || programPath.size() >= MAX_PATH) {
+        return -1;
+    }
     const std::wstring path = GetStartupShortcutPath();
     // The shell reads the count from the file's first byte: no byte-order mark before it.
     TextFileWriter writer = TextFileWriter::Replace(path, ByteOrderMark::Omitted);
-    writer.Write(StartupShortcutLine(GetProgramFilePath(), argumentText));
+    writer.Write(StartupShortcutLine(programPath, argumentText));
     writer.EndLine();
     bool written = writer.Commit();
     written = writer.Close() && written;

@@ -23,8 +23,11 @@ bool StartupShortcutExists();
 
 // Writes the shortcut line for this program and argumentText, UTF-8 without a byte-order mark, as
 // a handset's shell reads it. 0 when the file was written whole; negative otherwise, leaving no
-// file behind.
+// file behind, and without writing one when the program's path is too long for the shell to
+// start it (MAX_PATH characters or more).
 int CreateStartupShortcut(std::wstring_view argumentText);
+// The same for the program at programPath.
+int CreateStartupShortcut(const std::wstring& programPath, std::wstring_view argumentText);
 
 // Deletes the shortcut. 0 when it is gone (also when it was not there); negative when it could
 // not be removed.

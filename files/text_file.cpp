@@ -3,7 +3,6 @@
 namespace {
 
 constexpr size_t chunkSize = 64 * 1024;
-constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view utf16LittleEndianMark = "\xFF\xFE";
 constexpr std::string_view utf16BigEndianMark = "\xFE\xFF";
 constexpr UINT windows1252 = 1252;
@@ -36,6 +35,58 @@ bool IsHighSurrogate(wchar_t unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
 }
 
+bool IsLowSurrogate(wchar_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// The UTF-8 of the text, where a surrogate outside a pair is encoded on its own (ED A0..BF
+// 80..BF) instead of becoming U+FFFD, so that it is read back as the same unit.
+void AppendUtf8KeepingLoneSurrogates(std::wstring_view text, std::string& bytes) {
+    size_t start = 0;
+    for (size_t lone = FindLoneSurrogate(text); lone != std::wstring_view::npos;
+         lone = FindLoneSurrogate(text, start)) {
+        AppendUtf8(text.substr(start, lone - start), bytes);
+        const unsigned unit = text[lone];
+        bytes += static_cast<char>(0xE0 | (unit >> 12));
+        bytes += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+        bytes += static_cast<char>(0x80 | (unit & 0x3F));
+        start = lone + 1;
+    }
+    AppendUtf8(text.substr(start), bytes);
+}
+
+// The text of UTF-8 bytes in which surrogates stand encoded on their own, as the reader keeps
+// them; empty when the bytes hold none or are not UTF-8 besides them.
+std::wstring DecodeUtf8WithLoneSurrogates(std::string_view bytes) {
+    std::wstring text;
+    size_t start = 0;
+    auto decodePiece = [&](size_t end) {
+        std::string_view piece = bytes.substr(start, end - start);
+        std::wstring decoded = Decode(CP_UTF8, MB_ERR_INVALID_CHARS, piece);
+        text += decoded;
+        return piece.empty() || !decoded.empty();
+    };
+    // 0xED is a lead byte only, never inside another character.
+    for (size_t at = bytes.find('\xED'); at != std::string_view::npos && at + 2 < bytes.size();
+         at = bytes.find('\xED', at + 1)) {
+        auto second = static_cast<unsigned char>(bytes[at + 1]);
+        auto third = static_cast<unsigned char>(bytes[at + 2]);
+        if (second < 0xA0 || second > 0xBF || third < 0x80 || third > 0xBF) {
+            continue;
+        }
+        if (!decodePiece(at)) {
+            return {};
+        }
+        text += static_cast<wchar_t>(0xD000 | ((second & 0x3F) << 6) | (third & 0x3F));
+        start = at + 3;
+        at += 2;
+    }
+    if (start == 0 || !decodePiece(bytes.size())) {
+        return {};
+    }
+    return text;
+}
+
 } // namespace
 
 std::wstring DecodeLine(std::string_view bytes) {
@@ -43,7 +94,29 @@ std::wstring DecodeLine(std::string_view bytes) {
         return {};
     }
     std::wstring text = Decode(CP_UTF8, MB_ERR_INVALID_CHARS, bytes);
+    if (text.empty()) {
+        text = DecodeUtf8WithLoneSurrogates(bytes);
+    }
     return !text.empty() ? text : Decode(windows1252, 0, bytes);
+}
+
+size_t Utf8Length(std::wstring_view text) {
+    if (text.empty()) {
+        return 0;
+    }
+    return static_cast<size_t>(WideCharToMultiByte(
+        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr));
+}
+
+size_t FindLoneSurrogate(std::wstring_view text, size_t from) {
+    for (size_t at = from; at < text.size(); ++at) {
+        if (IsHighSurrogate(text[at]) && at + 1 < text.size() && IsLowSurrogate(text[at + 1])) {
+            ++at;
+        } else if (IsHighSurrogate(text[at]) || IsLowSurrogate(text[at])) {
+            return at;
+        }
+    }
+    return std::wstring_view::npos;
 }
 
 TextLineReader::TextLineReader(const std::wstring& path)
@@ -71,8 +144,18 @@ void TextLineReader::TranscodeUtf16() {
         text.pop_back();
         --units;
     }
-    AppendUtf8(text, buffer);
+    AppendUtf8KeepingLoneSurrogates(text, buffer);
     raw.erase(0, 2 * units);
+}
+
+bool TextLineReader::IsText(size_t appendedFrom) const {
+    // An editor writes no NUL character: a file that holds one was written in an encoding that
+    // is not read here, and its lines would be wrong ones.
+    if (buffer.find('\0', appendedFrom) != std::string::npos) {
+        return false;
+    }
+    // Half a UTF-16 unit at the end is no character.
+    return !(atEnd && encoding != Encoding::Utf8 && !raw.empty());
 }
 
 bool TextLineReader::Refill() {
@@ -98,8 +181,8 @@ bool TextLineReader::Refill() {
     if (atStart) {
         atStart = false;
         std::string_view start(raw);
-        if (start.starts_with(utf8Mark)) {
-            raw.erase(0, utf8Mark.size());
+        if (start.starts_with(Utf8ByteOrderMark)) {
+            raw.erase(0, Utf8ByteOrderMark.size());
         } else if (start.starts_with(utf16LittleEndianMark)) {
             encoding = Encoding::Utf16LittleEndian;
             raw.erase(0, utf16LittleEndianMark.size());
@@ -108,11 +191,16 @@ bool TextLineReader::Refill() {
             raw.erase(0, utf16BigEndianMark.size());
         }
     }
+    const size_t appendedFrom = buffer.size();
     if (encoding == Encoding::Utf8) {
         buffer += raw;
         raw.clear();
     } else {
         TranscodeUtf16();
+    }
+    if (!IsText(appendedFrom)) {
+        failed = true;
+        return false;
     }
     return !atEnd || position < buffer.size();
 }
@@ -174,7 +262,7 @@ TextFileWriter::TextFileWriter(const std::wstring& path, DWORD disposition, Byte
         return;
     }
     if (mark == ByteOrderMark::Written) {
-        pending = utf8Mark;
+        pending = Utf8ByteOrderMark;
     }
 }
 

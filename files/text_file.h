@@ -5,7 +5,10 @@
 // UTF-16 BE; without one the bytes are taken as UTF-8. A line ends at LF, CRLF or a lone CR. A
 // line of bytes that are not valid UTF-8 is read as Windows-1252, the handset's ANSI code page.
 // Every line also keeps the bytes it was read from (UTF-8 for a UTF-16 file), so that a file can
-// be written again without changing a byte of the lines that are not rewritten.
+// be written again without changing a byte of the lines that are not rewritten. A UTF-16 file's
+// surrogate outside a pair is kept as that unit, encoded on its own as UTF-8 encodes any unit.
+// A file that holds a NUL character, or a UTF-16 file of an odd number of bytes, is no text an
+// editor writes (UTF-16 without its mark, UTF-32): it is unreadable, not a file without lines.
 #pragma once
 
 #include <windows.h>
@@ -20,8 +23,19 @@
 inline constexpr unsigned long long MaxTextFileBytes = 16ull * 1024 * 1024;
 inline constexpr size_t MaxTextLineBytes = 1024 * 1024;
 
-// The text of a line's bytes: UTF-8 when they are valid UTF-8, else Windows-1252.
+// The mark that begins the files written with ByteOrderMark::Written.
+inline constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// The text of a line's bytes: UTF-8 when they are valid UTF-8 (a surrogate encoded on its own
+// included), else Windows-1252.
 std::wstring DecodeLine(std::string_view bytes);
+
+// The number of bytes of the text in UTF-8.
+size_t Utf8Length(std::wstring_view text);
+
+// Where the first surrogate that is not half of a pair stands at or after from, or npos. UTF-8
+// cannot carry such a unit: written, it becomes U+FFFD.
+size_t FindLoneSurrogate(std::wstring_view text, size_t from = 0);
 
 // Reads a file line by line; the line end is not part of the line.
 class TextLineReader {
@@ -31,8 +45,8 @@ public:
     bool IsOpen() const { return file.IsValid(); }
     // The open failed because there is no such file (rather than, say, no access to it).
     bool IsMissing() const { return missing; }
-    // Reading stopped before the end: a read failed, or the file or a line is too long. What was
-    // read is then not the whole file.
+    // Reading stopped before the end: a read failed, the file or a line is too long, or the file
+    // is no text. What was read is then not the whole file.
     bool Failed() const { return failed; }
 
     // The next line as text, or false at the end of the file or after a failure.
@@ -46,6 +60,7 @@ private:
     bool Fill();
     bool Refill();
     void TranscodeUtf16();
+    bool IsText(size_t appendedFrom) const;
 
     OwnedHandle file;
     bool missing = false;

@@ -12,8 +12,9 @@ export FONTCONFIG_FILE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/fonts.conf
 # Wine's own fonts, Tahoma among them, which every prefix gets a copy of.
 WINE_FONTS=/usr/share/wine/fonts
 
-# wine_prefix PATH: uses PATH as WINEPREFIX, creating it on first use. A prefix made before it
-# had its own fonts lacks the mark and is made again.
+# wine_prefix PATH: uses PATH as WINEPREFIX, creating it on first use, with the folder of the
+# handset's storage card. A prefix made before it had its own fonts lacks the mark and is made
+# again.
 wine_prefix() {
   export WINEPREFIX=$1
   local mark="$WINEPREFIX/.handset-fonts"
@@ -29,6 +30,8 @@ wine_prefix() {
     cp "$WINE_FONTS"/* "$WINEPREFIX/drive_c/windows/Fonts/"
     touch "$mark"
   fi
+  # The handset's storage card, a volume where a file cannot be replaced in one step.
+  mkdir -p "$WINEPREFIX/drive_c/Storage Card"
 }
 
 # wineserver_start: keeps one wineserver running for the prefix, so that each program started

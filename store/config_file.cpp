@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -21,25 +22,170 @@ bool IsHeaderLine(std::string_view bytes) {
     return !bytes.empty() && bytes[0] == '[';
 }
 
+// Called after each step of a save, for tests that stop a save there.
+void (*saveStepHook)(int step) = nullptr;
+
+void StepDone(int step) {
+    if (saveStepHook != nullptr) {
+        saveStepHook(step);
+    }
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The files a save makes beside config have names of one exact form: config's name, a dot, eight
+// upper-case hexadecimal digits, and ".new" (the new content) or ".old" (the old content, set
+// aside). Only files of that form are the program's own; a user's config.before-upgrade.new is
+// not.
+constexpr size_t replacementIdLength = 8;
+constexpr std::wstring_view newSuffix = L".new";
+constexpr std::wstring_view oldSuffix = L".old";
+
+bool IsReplacementName(std::wstring_view configName, std::wstring_view name) {
+    const size_t length = configName.size() + 1 + replacementIdLength + newSuffix.size();
+    if (name.size() != length || !name.starts_with(configName) || name[configName.size()] != L'.') {
+        return false;
+    }
+    std::wstring_view id = name.substr(configName.size() + 1, replacementIdLength);
+    std::wstring_view suffix = name.substr(length - newSuffix.size());
+    return std::all_of(id.begin(), id.end(),
+                       [](wchar_t unit) {
+                           return (unit >= L'0' && unit <= L'9') || (unit >= L'A' && unit <= L'F');
+                       }) &&
+           (suffix == newSuffix || suffix == oldSuffix);
+}
+
+// The paths of the files of the program's own replacement names that lie beside config.
+std::vector<std::wstring> FindReplacements(const std::wstring& configPath) {
+    const size_t nameStart = configPath.rfind(L'\\') + 1;
+    const std::wstring_view configName = std::wstring_view(configPath).substr(nameStart);
+    std::vector<std::wstring> paths;
+    WIN32_FIND_DATAW found{};
+    OwnedFind search(FindFirstFileW((configPath + L".*").c_str(), &found));
+    if (!search.IsValid()) {
+        return paths;
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            IsReplacementName(configName, found.cFileName)) {
+            paths.push_back(configPath.substr(0, nameStart) + found.cFileName);
+        }
+    } while (FindNextFileW(search.Get(), &found));
+    return paths;
+}
+
+// The path with its ".new" ending changed into ".old".
+std::wstring SetAsidePath(const std::wstring& newPath) {
+    return newPath.substr(0, newPath.size() - newSuffix.size()) + std::wstring(oldSuffix);
+}
+
+bool IsSetAside(const std::wstring& path) {
+    return path.ends_with(oldSuffix);
+}
+
+// Where the one-step replace is not to be had (DeleteAndRenameFile works on the object store
+// only, and a user may install the program on a FAT storage card), config is replaced in steps:
+//   1. the new content is written whole to config.ID.new, and forced to disk;
+//   2. config is renamed config.ID.old;
+//   3. config.ID.new is renamed config;
+//   4. config.ID.old is deleted.
+// A stop after step 1 leaves config as it was; after step 3 or 4, config is the new content.
+// Only a stop after step 2 leaves no config, and then config.ID.old beside config.ID.new of the
+// same ID says that the new content is whole: the next load or save, holding the lock, takes
+// step 3 (FinishInterruptedSave). Every other leftover is of no use and is deleted.
+bool ReplaceInSteps(const std::wstring& newPath, const std::wstring& configPath) {
+    const std::wstring oldPath = SetAsidePath(newPath);
+    if (!MoveFileW(configPath.c_str(), oldPath.c_str())) {
+        return false;
+    }
+    StepDone(2);
+    if (!MoveFileW(newPath.c_str(), configPath.c_str())) {
+        // The new content cannot be named config: the old one is, again.
+        MoveFileW(oldPath.c_str(), configPath.c_str());
+        return false;
+    }
+    StepDone(3);
+    DeleteFileW(oldPath.c_str());
+    StepDone(4);
+    return true;
+}
+
+// Puts the new file in config's place: in one step where the volume offers it, as a handset's
+// object store does, else in the steps above. A config that is not there yet is simply named.
+bool PutInPlace(const std::wstring& newPath, const std::wstring& configPath) {
+    if (!Exists(configPath)) {
+        return MoveFileW(newPath.c_str(), configPath.c_str()) != FALSE;
+    }
+    // If it fails, both files are as they were (DeleteAndRenameFile, Windows CE 5.0).
+    if (DeleteAndRenameFile(configPath.c_str(), newPath.c_str())) {
+        StepDone(2);
+        return true;
+    }
+    return ReplaceInSteps(newPath, configPath);
+}
+
+// Finishes what a save stopped half-way (a kill, a battery pulled) left beside config, so that
+// config holds a whole content again, and deletes the rest. Only with the lock held: then no save
+// is under way.
+void FinishInterruptedSave(const std::wstring& configPath) {
+    const std::vector<std::wstring> replacements = FindReplacements(configPath);
+    for (const auto& path : replacements) {
+        const std::wstring newPath =
+            path.substr(0, path.size() - oldSuffix.size()) + std::wstring(newSuffix);
+        if (!IsSetAside(path) || Exists(configPath) || !Exists(newPath)) {
+            continue;
+        }
+        if (!MoveFileW(newPath.c_str(), configPath.c_str())) {
+            // Not finished: nothing is deleted, so that the content is still there to find.
+            return;
+        }
+    }
+    for (const auto& path : replacements) {
+        DeleteFileW(path.c_str());
+    }
+}
+
+// Whether another process's save has set config aside for a moment, so that it seems missing.
+bool SetAsideByAnotherSave(const std::wstring& configPath) {
+    const std::vector<std::wstring> replacements = FindReplacements(configPath);
+    // Looked at after the replacements: a save that ended meanwhile has named config again.
+    return std::any_of(replacements.begin(), replacements.end(), IsSetAside) || Exists(configPath);
+}
+
 // Reads the lines of the file that do not belong to the account's sections, as their bytes.
 // False when the file exists but could not be read whole: saving then would lose what it holds.
 bool ReadLinesOfOtherSections(const std::wstring& configPath, const std::wstring& header,
                               std::vector<std::string>& kept) {
-    TextLineReader reader(configPath);
-    if (!reader.IsOpen()) {
-        return reader.IsMissing();
-    }
     bool dropping = false;
-    std::string bytes;
-    while (reader.ReadLineBytes(bytes)) {
+    return ReadConfigLines(configPath, [&](std::string& bytes) {
         if (IsHeaderLine(bytes)) {
             dropping = DecodeLine(bytes) == header;
         }
         if (!dropping) {
             kept.push_back(std::move(bytes));
         }
-    }
-    return !reader.Failed();
+    });
+}
+
+// Whether the reader takes the file that the save would write whole: no line over the line
+// limit, the whole within the file limit. A save beyond them would write a file from which no
+// setting could be read again, and that no later save could rewrite.
+bool WithinReadLimits(const std::vector<std::string>& kept, const std::wstring& header,
+                      std::span<const std::wstring> parmLines) {
+    constexpr size_t lineEnd = 2;
+    unsigned long long total = Utf8ByteOrderMark.size();
+    auto add = [&total](size_t lineBytes) {
+        total += lineBytes + lineEnd;
+        return lineBytes <= MaxTextLineBytes;
+    };
+    return std::all_of(kept.begin(), kept.end(),
+                       [&add](const std::string& bytes) { return add(bytes.size()); }) &&
+           add(Utf8Length(header)) &&
+           std::all_of(parmLines.begin(), parmLines.end(),
+                       [&add](const std::wstring& line) { return add(Utf8Length(line)); }) &&
+           total <= MaxTextFileBytes;
 }
 
 // Creates the file that the new content goes into, beside config, under a name that no file has:
@@ -61,30 +207,9 @@ TextFileWriter CreateReplacement(const std::wstring& configPath, std::wstring& p
     }
 }
 
-// Removes what saves that were stopped half-way (a kill, a battery pulled) left beside config.
-// While the lock is held no save is under way, so every such file is one of those.
-void RemoveUnfinishedReplacements(const std::wstring& configPath) {
-    const std::wstring folder = configPath.substr(0, configPath.rfind(L'\\') + 1);
-    WIN32_FIND_DATAW found{};
-    OwnedFind search(FindFirstFileW((configPath + L".*.new").c_str(), &found));
-    if (!search.IsValid()) {
-        return;
-    }
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            DeleteFileW((folder + found.cFileName).c_str());
-        }
-    } while (FindNextFileW(search.Get(), &found));
-}
-
-// Puts the new file in config's place in one step, as a handset does it: the old content is
-// replaced whole or not at all. A config that is not there yet is simply named.
-bool PutInPlace(const std::wstring& newPath, const std::wstring& configPath) {
-    if (GetFileAttributesW(configPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        return MoveFileW(newPath.c_str(), configPath.c_str()) != FALSE;
-    }
-    return DeleteAndRenameFile(configPath.c_str(), newPath.c_str()) != FALSE;
-}
+// Whether the save of this run to the config beside the program may go ahead: not after its load
+// at start failed, since the accounts then hold what config does not.
+bool configLoadedWhole = true;
 
 } // namespace
 
@@ -92,39 +217,52 @@ std::wstring AccountHeader(const std::wstring& displayName) {
     return L"[" + displayName + L"]";
 }
 
+bool ReadConfigLines(const std::wstring& configPath,
+                     const std::function<void(std::string& bytes)>& take) {
+    // Taken only when it is free or this thread's already: a batch run holds it for the whole
+    // run, and the dialog started meanwhile reads without waiting for it.
+    ConfigLock lock(configPath, 0);
+    if (lock.Held()) {
+        FinishInterruptedSave(configPath);
+    }
+    TextLineReader reader(configPath);
+    if (!reader.IsOpen()) {
+        return reader.IsMissing() && (lock.Held() || !SetAsideByAnotherSave(configPath));
+    }
+    std::string bytes;
+    while (reader.ReadLineBytes(bytes)) {
+        take(bytes);
+    }
+    return !reader.Failed();
+}
+
 bool ReadAccountSections(const std::wstring& configPath, std::span<const std::wstring> displayNames,
                          SavedSections& sections) {
     sections.clear();
-    TextLineReader reader(configPath);
-    if (!reader.IsOpen()) {
-        return reader.IsMissing();
-    }
     // The names still waiting for their first section, by their header line.
     std::unordered_map<std::wstring, std::wstring> waiting;
     for (const auto& name : displayNames) {
         waiting.emplace(AccountHeader(name), name);
     }
     std::vector<std::wstring>* body = nullptr;
-    std::string bytes;
-    while (reader.ReadLineBytes(bytes)) {
+    const bool whole = ReadConfigLines(configPath, [&](std::string& bytes) {
         if (!IsHeaderLine(bytes)) {
             if (body != nullptr) {
                 body->push_back(DecodeLine(bytes));
             }
-            continue;
+            return;
         }
         body = nullptr;
         if (auto found = waiting.find(DecodeLine(bytes)); found != waiting.end()) {
             body = &sections[found->second];
             waiting.erase(found);
         }
-    }
-    if (reader.Failed()) {
+    });
+    if (!whole) {
         // Half a file would give some accounts the wrong lines, or too few.
         sections.clear();
-        return false;
     }
-    return true;
+    return whole;
 }
 
 std::vector<std::wstring> ReadAccountSection(const std::wstring& configPath,
@@ -162,28 +300,36 @@ bool LoadAccountSections(AccountTable& table, const std::wstring& configPath) {
 }
 
 bool LoadAccountSections(AccountTable& table) {
-    return LoadAccountSections(table, GetConfigFilePath());
+    configLoadedWhole = LoadAccountSections(table, GetConfigFilePath());
+    return configLoadedWhole;
 }
 
 bool SaveAccountSection(const std::wstring& configPath, const std::wstring& displayName,
                         std::span<const std::wstring> parmLines) {
     // A line break would make a line of the section into a line of its own: a name holding one
     // could write another account's header, and be found as that account by the next batch run.
-    auto breaksLine = [](const std::wstring& text) {
-        return text.find_first_of(L"\r\n") != std::wstring::npos;
+    // A surrogate outside a pair would be written as U+FFFD: a name holding one would never be
+    // found again, and each save would add one more section.
+    auto unwritable = [](const std::wstring& text) {
+        return text.find_first_of(L"\r\n") != std::wstring::npos ||
+               FindLoneSurrogate(text) != std::wstring::npos;
     };
-    if (breaksLine(displayName) || std::any_of(parmLines.begin(), parmLines.end(), breaksLine)) {
+    if (unwritable(displayName) || std::any_of(parmLines.begin(), parmLines.end(), unwritable)) {
         return false;
     }
     ConfigLock lock(configPath);
     if (!lock.Held()) {
         return false;
     }
-    RemoveUnfinishedReplacements(configPath);
-
     const std::wstring header = AccountHeader(displayName);
     std::vector<std::string> kept;
-    if (!ReadLinesOfOtherSections(configPath, header, kept)) {
+    if (!ReadLinesOfOtherSections(configPath, header, kept) ||
+        !WithinReadLimits(kept, header, parmLines)) {
+        return false;
+    }
+    // A user who made config read-only keeps it as it is, as a handset's open for writing would.
+    const DWORD attributes = GetFileAttributesW(configPath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return false;
     }
     std::wstring newPath;
@@ -204,13 +350,24 @@ bool SaveAccountSection(const std::wstring& configPath, const std::wstring& disp
     }
     bool written = writer.Commit();
     written = writer.Close() && written;
+    if (written) {
+        StepDone(1);
+    }
     if (!written || !PutInPlace(newPath, configPath)) {
-        DeleteFileW(newPath.c_str());
+        // Unless config could not be named again after it was set aside: then the next load
+        // finishes the replace with the new file.
+        if (!Exists(SetAsidePath(newPath))) {
+            DeleteFileW(newPath.c_str());
+        }
         return false;
     }
     return true;
 }
 
 bool SaveAccountSection(const std::wstring& displayName, std::span<const std::wstring> parmLines) {
-    return SaveAccountSection(GetConfigFilePath(), displayName, parmLines);
+    return configLoadedWhole && SaveAccountSection(GetConfigFilePath(), displayName, parmLines);
+}
+
+void SetSaveStepHook(void (*hook)(int step)) {
+    saveStepHook = hook;
 }

@@ -2,6 +2,7 @@
 // "]" and then the account's parm lines, up to the next line that begins with "[".
 #pragma once
 
+#include <functional>
 #include <map>
 #include <span>
 #include <string>
@@ -16,6 +17,14 @@ std::wstring AccountHeader(const std::wstring& displayName);
 // The body lines of an account's first section: the lines after the first line that is exactly
 // "[" name "]", up to the next line that begins with "[" or the end of the file.
 using SavedSections = std::map<std::wstring, std::vector<std::wstring>>;
+
+// Gives take the bytes of each line of the file, in order. A save of it that was stopped half-way
+// is finished first when the file's lock can be had at once (see SaveAccountSection). False when
+// the file exists but could not be read whole (no access, a read error, a file or a line too
+// long, no text), or is set aside for a moment by another process's save; a missing file has no
+// lines.
+bool ReadConfigLines(const std::wstring& configPath,
+                     const std::function<void(std::string& bytes)>& take);
 
 // The first section of each of the given names, found in one pass over the file, by name; a name
 // without a section has no entry. False, with no section at all, when the file exists but could
@@ -34,17 +43,27 @@ void LoadAccountSection(AccountRecord& account, const std::wstring& configPath);
 // The same for every account of the table, reading the file once for all of them. False when
 // the file exists but could not be read whole; then no account got a line.
 bool LoadAccountSections(AccountTable& table, const std::wstring& configPath);
-// The same, for the config file beside the program.
+// The same, for the config file beside the program. When it fails, no save of this run writes
+// that file: the accounts do not hold what it holds, and a save would replace their sections.
 bool LoadAccountSections(AccountTable& table);
 
 // Rewrites the file with every section of the account removed and the account's section, with
 // the given lines, appended; every other line stays, in its order and byte for byte. The new
-// content is written to a fresh file beside it that replaces it in one step, so a failure leaves
-// the file exactly as it was. The file's lock is held throughout, so that saves of other
-// processes never lose one another's sections. Returns whether the file now holds the new
-// section: false when the file exists but cannot be read whole, since rewriting it would lose
-// what it holds, and when the name or a line holds a line break, which would end it early.
+// content is written to a fresh file beside it that replaces it in one step, or where the volume
+// cannot do that (a storage card) in steps that the next load or save finishes after a stop at
+// any point, so that a failure leaves the file exactly as it was. The file's lock is held
+// throughout, so that saves of other processes never lose one another's sections. Returns
+// whether the file now holds the new section: false when the file exists but cannot be read
+// whole, since rewriting it would lose what it holds; when it is read-only; when what it would
+// become is more than the reader takes; and when the name or a line holds a line break, which
+// would end it early, or a surrogate outside a pair, which UTF-8 cannot carry.
 bool SaveAccountSection(const std::wstring& configPath, const std::wstring& displayName,
                         std::span<const std::wstring> parmLines);
-// The same, for the config file beside the program.
+// The same, for the config file beside the program; false without a try after this run's load of
+// it failed.
 bool SaveAccountSection(const std::wstring& displayName, std::span<const std::wstring> parmLines);
+
+// For tests: hook is called after each step of a save (1: the new file is written; 2 to 4: the
+// steps of the replace), so that a test can stop the save there by throwing, as a kill would.
+// Null for none.
+void SetSaveStepHook(void (*hook)(int step));

@@ -10,7 +10,8 @@ extern "C" {
 #endif
 
 // Replaces lpszDestFile with the content of lpszSourceFile and deletes lpszSourceFile, in one step:
-// when it fails, both files are unchanged. Both files must exist.
+// when it fails, both files are unchanged. Both files must exist, in main memory (the object
+// store): on a storage card it fails, as it does for a read-only lpszDestFile.
 BOOL WINAPI DeleteAndRenameFile(LPCWSTR lpszDestFile, LPCWSTR lpszSourceFile);
 
 #ifdef __cplusplus

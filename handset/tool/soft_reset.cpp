@@ -60,6 +60,12 @@ std::string ReadFileBytes(const std::wstring& path) {
 bool RunCommand(const std::wstring& command) {
     WriteOut(command + L"\n");
     ShortcutStart start = SplitShortcutCommand(command);
+    // A handset's paths end within MAX_PATH characters, the terminating zero included
+    // (CreateProcess and CeCreateDirectory, Windows CE 5.0): no longer path is started.
+    if (start.image.size() >= MAX_PATH) {
+        WriteOut(L"  not started, error " + std::to_wstring(ERROR_FILENAME_EXCED_RANGE) + L"\n");
+        return false;
+    }
     std::vector<wchar_t> line(start.arguments.begin(), start.arguments.end());
     line.push_back(L'\0');
     STARTUPINFOW startup{};

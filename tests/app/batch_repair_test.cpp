@@ -198,11 +198,34 @@ TEST_F(BatchRepair, AConfigThatCannotBeReadRepairsNothingAndFailsTheRun) {
 
     std::string huge = TextFileBytes({L"[Work]", Parm(L"INSERVER", L"in")});
     huge += std::string(17 * 1024 * 1024, ';');
-    WriteBytes(program.File(L"config"), huge);
+    // Text in an encoding that is not read: UTF-16 BE without its mark.
+    std::string utf16;
+    for (char byte : testing_support::Utf8(L"[Work]\r\n" + Parm(L"INSERVER", L"in") + L"\r\n")) {
+        utf16 += {'\0', byte};
+    }
+    for (const std::string& bytes : {huge, utf16}) {
+        WriteBytes(program.File(L"config"), bytes);
+        EXPECT_EQ(Run(L"--autorepairall"), 1u);
+        EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All", L"Done"}));
+        EXPECT_EQ(Run(L"--autorepair:Work--"), 1u);
+        EXPECT_EQ(SettingsOf(L"Work"), handset::Settings{});
+    }
+}
+
+TEST_F(BatchRepair, AValueThatXmlCannotCarryFailsItsRepairWhateverTheFilesEncoding) {
+    handset::AddAccount(L"Work", {{L"AUTHSECRET", L"lost"}});
+    // UTF-16 LE with a surrogate outside a pair in the password: applied as U+FFFD, it would be
+    // another password.
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t unit : L"[Work]\r\n" + Parm(L"AUTHSECRET", L"p\xD800ss") + L"\r\n") {
+        bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    }
+    WriteBytes(program.File(L"config"), bytes);
+
     EXPECT_EQ(Run(L"--autorepairall"), 1u);
-    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All", L"Done"}));
-    EXPECT_EQ(Run(L"--autorepair:Work--"), 1u);
-    EXPECT_EQ(SettingsOf(L"Work"), handset::Settings{});
+    EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
+                            L"repairing [Work]: FAILED.", L"Done"}));
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"AUTHSECRET", L"lost"}}));
 }
 
 TEST_F(BatchRepair, RepairsEveryAccountOfAHandsetWithMoreThanTwenty) {

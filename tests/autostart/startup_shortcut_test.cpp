@@ -137,6 +137,15 @@ TEST_F(StartupShortcut, TakesTheStartupValueOfAnyStringTypeAndOnlyThat) {
 }
 
 TEST_F(StartupShortcut, ReportsWhatCouldNotBeDone) {
+    // A program the shell cannot start: its path does not fit in MAX_PATH with its zero.
+    const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 8, L'p') + L".exe";
+    ASSERT_EQ(longest.size(), static_cast<size_t>(MAX_PATH - 1));
+    EXPECT_LT(CreateStartupShortcut(longest + L"x", RepairAllArguments), 0);
+    EXPECT_FALSE(StartupShortcutExists());
+    EXPECT_EQ(CreateStartupShortcut(longest, RepairAllArguments), 0);
+    EXPECT_EQ(ReadBytes(shortcut), Utf8(StartupShortcutLine(longest, RepairAllArguments)) + "\r\n");
+    EXPECT_EQ(RemoveStartupShortcut(), 0);
+
     WriteStartupValue(startup / L"missing folder");
     EXPECT_LT(CreateStartupShortcut(RepairAllArguments), 0);
     EXPECT_FALSE(StartupShortcutExists());

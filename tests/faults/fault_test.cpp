@@ -42,8 +42,12 @@ Lines ConfigWithWork(const std::wstring& workServer) {
     return lines;
 }
 
-TEST(KilledWhileSaving, ConfigIsAlwaysExactlyTheOldOrTheNewContent) {
-    testing_support::TempFolder folder;
+// On main memory, where config is replaced in one step, and on the storage card, where it is
+// replaced in steps that the next load finishes.
+class KilledWhileSaving : public ::testing::TestWithParam<testing_support::Volume> {};
+
+TEST_P(KilledWhileSaving, TheNextLoadFindsExactlyTheOldOrTheNewContent) {
+    testing_support::TempFolder folder{L"", GetParam()};
     const std::wstring config = folder / L"config";
     const std::string withA = TextFileBytes(ConfigWithWork(L"a.example"));
     const std::string withB = TextFileBytes(ConfigWithWork(L"b.example"));
@@ -74,11 +78,12 @@ TEST(KilledWhileSaving, ConfigIsAlwaysExactlyTheOldOrTheNewContent) {
         CloseHandle(process.hProcess);
         ASSERT_EQ(exitCode, 9u) << "the save loop stopped by itself at kill " << kill;
 
+        // A kill in the middle of a save leaves its new file beside config.
+        killedMidSave += testing_support::FolderEntries(folder.Path()).size() > 1 ? 1 : 0;
+        ASSERT_EQ(ReadAccountSection(config, L"Other").size(), 3000u) << "kill " << kill;
         std::string content = ReadBytes(config);
         ASSERT_TRUE(content == withA || content == withB)
             << "kill " << kill << " left " << content.size() << " bytes";
-        // A kill in the middle of a save leaves its new file beside config.
-        killedMidSave += testing_support::FolderEntries(folder.Path()).size() > 1 ? 1 : 0;
     }
     CloseHandle(started);
     // Most kills land while a new file is being written: the test saw what it is meant to see.
@@ -89,6 +94,11 @@ TEST(KilledWhileSaving, ConfigIsAlwaysExactlyTheOldOrTheNewContent) {
     EXPECT_EQ(ReadBytes(config), TextFileBytes(ConfigWithWork(L"c.example")));
     EXPECT_EQ(testing_support::FolderEntries(folder.Path()), Lines{L"config"});
 }
+
+INSTANTIATE_TEST_SUITE_P(Volumes, KilledWhileSaving,
+                         testing::Values(testing_support::Volume::ObjectStore,
+                                         testing_support::Volume::StorageCard),
+                         testing::PrintToStringParamName());
 
 // Processes started one right after the other, to run at the same time; each is waited for and
 // its exit code taken when the owner goes.

@@ -73,7 +73,6 @@ TEST_F(TextFiles, ReadsTheLinesOfFilesMadeAnywhere) {
         {"UTF-8 of every plane",
          "\xC3\xA9t\xC3\xA9 \xE9\x83\xB5 \xF0\x9F\x93\xA7\n",
          {L"été 郵 \U0001F4E7"}},
-        {"a NUL is text", std::string("a\0b\n", 4), {std::wstring(L"a\0b", 3)}},
         {"a line of Windows-1252 among UTF-8",
          "caf\xE9\n\xC3\xA9t\xC3\xA9\n\x80 \x9F\xFF",
          {L"café", L"été", L"€ Ÿÿ"}},
@@ -83,6 +82,9 @@ TEST_F(TextFiles, ReadsTheLinesOfFilesMadeAnywhere) {
         {"UTF-16 BE",
          Utf16Bytes(L"[Café]\r\n\U0001F4E7 x\ry", true),
          {L"[Café]", L"\U0001F4E7 x", L"y"}},
+        {"UTF-16 with surrogates outside a pair, kept as they are",
+         Utf16Bytes(L"a\xD800\r\n\xDC00 \xDBFF\xDBFF\U0001F4E7\xDFFF", false),
+         {L"a\xD800", L"\xDC00 \xDBFF\xDBFF\U0001F4E7\xDFFF"}},
     };
     for (const Case& test : cases) {
         EXPECT_EQ(ReadAll(test.bytes), test.lines) << test.what;
@@ -125,6 +127,28 @@ TEST_F(TextFiles, AFileOrALineTooLongIsNotRead) {
     lines = ReadAll(large, &failed);
     EXPECT_TRUE(failed);
     EXPECT_LT(lines.size() * 1001, MaxTextFileBytes + 1001);
+}
+
+TEST_F(TextFiles, AFileInAnEncodingThatIsNotReadIsUnreadableNotEmpty) {
+    const std::wstring text = L"[Work]\r\n<parm name=\"INSERVER\" value=\"pop\"/>\r\n";
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"a NUL among UTF-8", std::string("a\nb\0c\n", 7)},
+        {"UTF-16 BE without its mark", Utf16Bytes(text, true).substr(2)},
+        {"UTF-16 LE without its mark", Utf16Bytes(text, false).substr(2)},
+        {"UTF-16 behind a UTF-8 mark", "\xEF\xBB\xBF" + Utf16Bytes(text, false).substr(2)},
+        {"UTF-32 LE", std::string("\xFF\xFE\0\0[\0\0\0W\0\0\0]\0\0\0", 16)},
+        {"UTF-32 BE", std::string("\0\0\xFE\xFF\0\0\0[\0\0\0W\0\0\0]", 16)},
+        {"UTF-16 of an odd number of bytes", Utf16Bytes(text, false) + "x"},
+    };
+    for (const Case& test : cases) {
+        bool failed = false;
+        ReadAll(test.bytes, &failed);
+        EXPECT_TRUE(failed) << test.what;
+    }
 }
 
 TEST_F(TextFiles, AMissingFileIsToldApart) {

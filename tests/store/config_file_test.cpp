@@ -2,8 +2,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <future>
+#include <thread>
+
 #include "accounts/account_record.h"
 #include "store/config_file.h"
+#include "store/config_lock.h"
 #include "files/text_file.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
@@ -19,8 +24,13 @@ using testing_support::TextFileBytes;
 using testing_support::WriteBytes;
 using Lines = std::vector<std::wstring>;
 
-class ConfigFile : public ::testing::Test {
+using testing_support::Volume;
+
+// A config in a folder of the test's own, on the given volume of the handset.
+class ConfigFileOn : public ::testing::Test {
 protected:
+    explicit ConfigFileOn(Volume volume) : folder(L"", volume) {}
+
     void Write(const Lines& lines) { WriteBytes(config, TextFileBytes(lines)); }
     Lines Section(const std::wstring& name) { return ReadAccountSection(config, name); }
     bool Save(const std::wstring& name, const Lines& lines) {
@@ -30,6 +40,18 @@ protected:
 
     testing_support::TempFolder folder;
     std::wstring config = folder / L"config";
+};
+
+class ConfigFile : public ConfigFileOn {
+protected:
+    ConfigFile() : ConfigFileOn(Volume::ObjectStore) {}
+};
+
+// The same on main memory, where config is replaced in one step, and on the storage card, where
+// it is replaced in steps.
+class ConfigFileOnEachVolume : public ConfigFileOn, public ::testing::WithParamInterface<Volume> {
+protected:
+    ConfigFileOnEachVolume() : ConfigFileOn(GetParam()) {}
 };
 
 TEST_F(ConfigFile, LoadsTheFirstSectionUpToTheNextHeaderLine) {
@@ -202,6 +224,14 @@ TEST_F(ConfigFile, FilesMadeElsewhereLoadAndSaveWithoutAChangedCharacter) {
     EXPECT_EQ(ReadBytes(config),
               testing_support::TextFileBytes(
                   {L"[Café]", Parm(L"AUTHSECRET", L"p\U0001F511ss"), L"[Work]", L"w2"}));
+
+    // A surrogate outside a pair is read as it stands, and kept by a save of another account:
+    // as U+FFFD it would be another password.
+    const Lines work = {Parm(L"AUTHSECRET", L"p\xD800ss")};
+    WriteBytes(config, utf16(L"[Work]\r\n" + work[0], true));
+    EXPECT_EQ(Section(L"Work"), work);
+    ASSERT_TRUE(Save(L"Home", {L"h"}));
+    EXPECT_EQ(Section(L"Work"), work);
 }
 
 TEST_F(ConfigFile, SavingKeepsTheBytesOfEveryLineItDoesNotOwn) {
@@ -224,17 +254,186 @@ TEST_F(ConfigFile, SavingRefusesWhatWouldBreakALineAndLeavesTheFile) {
     EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
 }
 
-TEST_F(ConfigFile, TheNewFileIsAlwaysAFreshOneAndLeftoversGo) {
+TEST_F(ConfigFile, TheNewFileIsAlwaysAFreshOneAndOnlyTheSavesOwnLeftoversGo) {
     Write({L"[Work]", L"w"});
     // A file where the new content could be expected, planted there, is neither written nor
-    // moved into place; a leftover of a save that was stopped half-way is cleared away.
-    WriteBytes(folder / L"config.new", "planted");
+    // moved into place; the leftovers of a save that was stopped half-way are cleared away, and
+    // files of the user's own, however like them, stay.
+    const Lines usersOwn = {L"config.1234abcd.new", L"config.0000ABC.new",
+                            L"config.before-upgrade.new", L"config.new", L"config.old"};
+    for (const auto& name : usersOwn) {
+        WriteBytes(folder / name, "the user's");
+    }
     WriteBytes(folder / L"config.0000ABCD.new", "half a save");
+    WriteBytes(folder / L"config.12345678.old", "set aside by a save");
     ASSERT_TRUE(Save(L"Home", {L"h"}));
     EXPECT_EQ(Content(), (Lines{L"[Work]", L"w", L"[Home]", L"h"}));
-    EXPECT_EQ(ReadBytes(folder / L"config.new"), "planted");
-    EXPECT_EQ(FolderEntries(folder.Path()), (Lines{L"config", L"config.new"}));
+    Lines expected = usersOwn;
+    expected.push_back(L"config");
+    std::sort(expected.begin(), expected.end());
+    Lines entries = FolderEntries(folder.Path());
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, expected);
+    for (const auto& name : usersOwn) {
+        EXPECT_EQ(ReadBytes(folder / name), "the user's") << testing::PrintToString(name);
+    }
 }
+
+// config's lock, held by another thread as another process would hold it.
+class ConfigLockHeldElsewhere {
+public:
+    explicit ConfigLockHeldElsewhere(const std::wstring& configPath)
+        : holder([this, configPath] {
+              ConfigLock lock(configPath);
+              taken.set_value(lock.Held());
+              release.get_future().wait();
+          }) {
+        EXPECT_TRUE(taken.get_future().get());
+    }
+    ~ConfigLockHeldElsewhere() {
+        release.set_value();
+        holder.join();
+    }
+
+private:
+    std::promise<bool> taken;
+    std::promise<void> release;
+    std::thread holder;
+};
+
+// A save stopped after a step, as a kill or a pulled battery stops it.
+struct SaveStopped {};
+int stopAfterStep = 0;
+void StopAfterStep(int step) {
+    if (step == stopAfterStep) {
+        throw SaveStopped{};
+    }
+}
+
+TEST_P(ConfigFileOnEachVolume, AStopAfterAnyStepOfASaveLeavesAWholeConfigForTheNextLoadAndSave) {
+    const Lines before = {L"[Home]", L"h", L"[Work]", L"old"};
+    const Lines saved = {L"[Home]", L"h", L"[Work]", L"new"};
+    int steps = 0;
+    for (bool loadFirst : {true, false}) {
+        for (int step = 1;; ++step) {
+            SCOPED_TRACE(testing::Message() << "stopped after step " << step
+                                            << (loadFirst ? ", then loaded" : ", then saved"));
+            Write(before);
+            stopAfterStep = step;
+            SetSaveStepHook(StopAfterStep);
+            bool stopped = false;
+            try {
+                Save(L"Work", {L"new"});
+            } catch (const SaveStopped&) {
+                stopped = true;
+            }
+            SetSaveStepHook(nullptr);
+            if (!stopped) {
+                break;
+            }
+            steps = std::max(steps, step);
+            // Once the new content is whole on disk, every later step leads to it.
+            const Lines& whole = step == 1 ? before : saved;
+            {
+                // While another process holds the lock, a load reads what it can: the right
+                // content, or nothing and says so, never a config that seems empty.
+                ConfigLockHeldElsewhere other(config);
+                SavedSections sections;
+                if (ReadAccountSections(config, Lines{L"Work"}, sections)) {
+                    EXPECT_EQ(sections[L"Work"], (Lines{whole.back()}));
+                }
+            }
+            if (loadFirst) {
+                EXPECT_EQ(Section(L"Work"), (Lines{whole.back()}));
+                EXPECT_EQ(Content(), whole);
+            }
+            ASSERT_TRUE(Save(L"Spare", {L"s"}));
+            Lines after = whole;
+            after.insert(after.end(), {L"[Spare]", L"s"});
+            EXPECT_EQ(Content(), after);
+            EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+        }
+    }
+    // One step after the new file is written where config is replaced at once, three where it
+    // is replaced in steps.
+    EXPECT_EQ(steps, GetParam() == Volume::StorageCard ? 4 : 2);
+}
+
+TEST_P(ConfigFileOnEachVolume, ASaveThatCouldNotBeReadBackOrThatConfigRefusesLeavesConfigAsItWas) {
+    // Bytes of UTF-16 LE text behind its mark.
+    auto utf16 = [](std::wstring_view text) {
+        std::string bytes = "\xFF\xFE";
+        for (wchar_t unit : text) {
+            bytes += static_cast<char>(unit & 0xFF);
+            bytes += static_cast<char>(unit >> 8);
+        }
+        return bytes;
+    };
+    // 11.4 MB of UTF-16 that is more than 16 MiB as UTF-8: three bytes for every two.
+    std::wstring wide;
+    for (int line = 0; wide.size() < 5'700'000; ++line) {
+        wide += L"; " + std::wstring(100'000, L'郵') + L"\r\n";
+    }
+    // Ten bytes short of the largest file read: a section of eleven is too many.
+    std::string nearlyFull = TextFileBytes({L"[Home]", L"h"});
+    const std::string filler = "; " + std::string(998, 'x') + "\r\n";
+    while (nearlyFull.size() + filler.size() + 2 <= MaxTextFileBytes - 10) {
+        nearlyFull += filler;
+    }
+    nearlyFull += std::string(MaxTextFileBytes - 10 - nearlyFull.size() - 2, 'x') + "\r\n";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::wstring name;
+        Lines lines;
+        bool readOnly;
+    };
+    const Case cases[] = {
+        {"UTF-16 that would be too long as UTF-8", utf16(wide), L"Work", {L"w"}, false},
+        {"a file that the new section would make too long", nearlyFull, L"Work", {L"w"}, false},
+        {"a line too long",
+         TextFileBytes({L"[Home]"}),
+         L"Work",
+         {std::wstring(MaxTextLineBytes + 1, L'x')},
+         false},
+        {"a name that UTF-8 cannot carry",
+         TextFileBytes({L"[Home]"}),
+         L"Work\xD800",
+         {L"w"},
+         false},
+        {"a line that UTF-8 cannot carry",
+         TextFileBytes({L"[Home]"}),
+         L"Work",
+         {L"w\xDC00"},
+         false},
+        {"UTF-16 without its mark", utf16(L"[Home]\r\nh\r\n").substr(2), L"Work", {L"w"}, false},
+        {"a config made read-only", TextFileBytes({L"[Home]", L"h"}), L"Work", {L"w"}, true},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        WriteBytes(config, test.bytes);
+        if (test.readOnly) {
+            ASSERT_TRUE(SetFileAttributesW(config.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        EXPECT_FALSE(Save(test.name, test.lines));
+        EXPECT_EQ(ReadBytes(config), test.bytes);
+        EXPECT_EQ(GetFileAttributesW(config.c_str()) & FILE_ATTRIBUTE_READONLY,
+                  test.readOnly ? static_cast<DWORD>(FILE_ATTRIBUTE_READONLY) : 0u);
+        EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+        SetFileAttributesW(config.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    // What fits is saved: the limit is the reader's own.
+    WriteBytes(config, nearlyFull);
+    ASSERT_TRUE(Save(L"W", {}));
+    EXPECT_EQ(ReadBytes(config), nearlyFull + "[W]\r\n");
+    SavedSections sections;
+    EXPECT_TRUE(ReadAccountSections(config, Lines{L"W"}, sections));
+    EXPECT_EQ(sections.count(L"W"), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, ConfigFileOnEachVolume,
+                         testing::Values(Volume::ObjectStore, Volume::StorageCard),
+                         testing::PrintToStringParamName());
 
 TEST_F(ConfigFile, AFileTooLargeToReadIsNeitherLoadedNorRewritten) {
     // One line too long, then the sections: reading stops at it, and so does everything else.

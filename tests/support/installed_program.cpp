@@ -9,8 +9,8 @@
 
 namespace testing_support {
 
-InstalledProgram::InstalledProgram(const std::wstring& leaf)
-    : folder(leaf), exe(folder / L"courierfix.exe") {
+InstalledProgram::InstalledProgram(const std::wstring& leaf, Volume volume)
+    : folder(leaf, volume), exe(folder / L"courierfix.exe") {
     if (!CopyFileW((BinFolder() + L"courierfix.exe").c_str(), exe.c_str(), FALSE)) {
         ADD_FAILURE() << "courierfix.exe could not be installed";
     }

@@ -11,8 +11,10 @@ namespace testing_support {
 
 class InstalledProgram {
 public:
-    // leaf is the end of the program folder's path, so a test can ask for blanks in it.
-    explicit InstalledProgram(const std::wstring& leaf = L"\\Courierfix");
+    // leaf is the end of the program folder's path, so a test can ask for blanks in it; volume is
+    // where the folder lies.
+    explicit InstalledProgram(const std::wstring& leaf = L"\\Courierfix",
+                              Volume volume = Volume::ObjectStore);
 
     // A file of the program folder, such as config or log.txt.
     std::wstring File(const std::wstring& name) const { return folder / name; }

@@ -50,7 +50,8 @@ void RemoveTree(const std::wstring& folder) {
 
 } // namespace
 
-TempFolder::TempFolder(const std::wstring& leaf) : TempFolder(TempPath(), leaf) {}
+TempFolder::TempFolder(const std::wstring& leaf, Volume volume)
+    : TempFolder(volume == Volume::StorageCard ? L"C:\\Storage Card\\" : TempPath(), leaf) {}
 
 TempFolder::TempFolder(InMemory) : TempFolder(MemoryPath(), L"") {}
 

@@ -1,15 +1,26 @@
-// A real folder under the temporary folder, removed with everything in it when the owner goes.
+// A real folder under the temporary folder, or on the handset's storage card, removed with
+// everything in it when the owner goes.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 namespace testing_support {
+
+// Where on the handset a folder lies: in main memory (the object store), or on the storage card,
+// where a file cannot be replaced in one step.
+enum class Volume { ObjectStore, StorageCard };
+
+// A volume by its name, as a test's name shows it.
+inline void PrintTo(Volume volume, std::ostream* out) {
+    *out << (volume == Volume::StorageCard ? "StorageCard" : "ObjectStore");
+}
 
 class TempFolder {
 public:
     // Creates a fresh folder; leaf is appended to its unique name, so a test can ask for blanks
     // or non-ASCII characters in the path.
-    explicit TempFolder(const std::wstring& leaf = L"");
+    explicit TempFolder(const std::wstring& leaf = L"", Volume volume = Volume::ObjectStore);
     // A folder in memory where the host has one, for tests that do many thousands of file
     // operations and would otherwise mostly wait for the disk.
     struct InMemory {};

@@ -6,7 +6,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "handset/registry/store_registry.h"
+#include "store/config_lock.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/installed_program.h"
@@ -71,9 +74,11 @@ protected:
         }
     }
 
-    // Starts the program with an empty command line and waits for its dialog.
-    void Start() {
-        std::wstring commandLine = L"\"" + program.Exe() + L"\"";
+    // Starts the program, or another installation of it, with an empty command line and waits
+    // for its dialog.
+    void Start() { Start(program); }
+    void Start(const testing_support::InstalledProgram& installed) {
+        std::wstring commandLine = L"\"" + installed.Exe() + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -116,6 +121,13 @@ protected:
     }
 
     std::wstring ResultLine() const { return Text(GetDlgItem(dialog, IDC_RESULT_LINE)); }
+    // Taps "3 - Repair" and gives the result line.
+    std::wstring Repair() const {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_REPAIR, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_REPAIR)));
+        return ResultLine();
+    }
+    void Quit() const { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0); }
     // The result line of a repair, once it shows.
     std::wstring ResultAfterRepair() {
         for (int attempt = 0; attempt < 40 && !IsWindowVisible(GetDlgItem(dialog, IDC_RESULT_LINE));
@@ -273,6 +285,85 @@ TEST_F(InteractiveProgram, ASessionWithTheKeysAloneRepairsWhatWasTypedForTheAcco
                Parm(L"SMTPALTPASSWORD", L""), Parm(L"SMTPALTDOMAIN", L"HOME"), L"[Work]",
                Parm(L"SMTPALTAUTHNAME", L"me@work"), Parm(L"SMTPALTPASSWORD", L""),
                Parm(L"SMTPALTDOMAIN", L"")}));
+}
+
+TEST_F(InteractiveProgram, OnTheStorageCardTheDialogSavesAndTheBatchAppliesWhatItSaved) {
+    testing_support::InstalledProgram onCard{L"\\Program Files\\Courierfix",
+                                             testing_support::Volume::StorageCard};
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    handset::AddAccount(L"Home", {{L"INSERVER", L"untouched"}});
+    WriteBytes(onCard.File(L"config"), TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.saved"),
+                                                      L"[Home]", Parm(L"INSERVER", L"pop.home")}));
+    Start(onCard);
+    // The list is sorted: Home, then Work.
+    HWND list = GetDlgItem(dialog, IDC_ACCOUNT_LIST);
+    SendMessageW(list, CB_SETCURSEL, 1, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ACCOUNT_LIST, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(list));
+    HWND page = FindWindowExW(GetDlgItem(dialog, IDC_SETTINGS_TABS), nullptr, L"#32770", nullptr);
+    SendMessageW(GetDlgItem(page, IDC_OUT_SERVER), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(L"smtp.work"));
+    EXPECT_EQ(Repair(), L"Account successfully repaired");
+    Quit();
+    EXPECT_EQ(WaitForExit(), 0u);
+
+    const Lines saved = ReadTextLines(onCard.File(L"config"));
+    ASSERT_GE(saved.size(), 4u);
+    EXPECT_EQ(Lines(saved.begin(), saved.begin() + 3),
+              (Lines{L"[Home]", Parm(L"INSERVER", L"pop.home"), L"[Work]"}));
+    EXPECT_NE(std::find(saved.begin(), saved.end(), Parm(L"OUTSERVER", L"smtp.work")), saved.end());
+    EXPECT_EQ(testing_support::FolderEntries(onCard.File(L"")),
+              (Lines{L"config", L"courierfix.exe", L"log.txt"}));
+
+    handset::SetSettings(L"Work", {{L"INSERVER", L"lost"}, {L"OUTSERVER", L"lost"}});
+    EXPECT_EQ(onCard.Run(L"--autorepairall"), 0u);
+    EXPECT_EQ(SettingsOf(L"Work").at(L"OUTSERVER"), L"smtp.work");
+    EXPECT_EQ(SettingsOf(L"Work").at(L"INSERVER"), L"pop.saved");
+}
+
+TEST_F(InteractiveProgram, AConfigThatCouldNotBeReadAtStartIsNeverSavedOver) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    WriteBytes(program.File(L"config"), TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.saved"),
+                                                       Parm(L"SMTPALTAUTHNAME", L"me@work")}));
+    const std::string before = testing_support::ReadBytes(program.File(L"config"));
+    // Held open without sharing while the dialog starts, as a desktop sync or an editor does,
+    // and let go before the repair: the fields showed nothing of what config holds.
+    HANDLE held = CreateFileW(program.File(L"config").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Start();
+    CloseHandle(held);
+
+    EXPECT_EQ(Repair(), L"Account repaired, but settings not saved");
+    Quit();
+    WaitForExit();
+    EXPECT_EQ(testing_support::ReadBytes(program.File(L"config")), before);
+}
+
+TEST_F(InteractiveProgram, WhileABatchRunHoldsTheLockTheDialogShowsAtOnceAndLeavesItsLogAlone) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    WriteBytes(program.File(L"config"),
+               TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.saved")}));
+    const std::string batchLog = "\xEF\xBB\xBF"
+                                 "Command line: [--autorepairall]\r\nAuto repair All\r\n";
+    WriteBytes(program.File(L"log.txt"), batchLog);
+    {
+        // As a batch run holds it, from its start to its end.
+        ConfigLock batchRun(program.File(L"config"));
+        ASSERT_TRUE(batchRun.Held());
+        const DWORD started = GetTickCount();
+        Start();
+        EXPECT_LT(GetTickCount() - started, 15000u);
+        HWND page =
+            FindWindowExW(GetDlgItem(dialog, IDC_SETTINGS_TABS), nullptr, L"#32770", nullptr);
+        EXPECT_EQ(Text(GetDlgItem(page, IDC_IN_SERVER)), L"pop.saved");
+        EXPECT_EQ(testing_support::ReadBytes(program.File(L"log.txt")), batchLog);
+    }
+    // The batch run has ended: a repair saves as ever.
+    EXPECT_EQ(Repair(), L"Account successfully repaired");
+    Quit();
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(testing_support::ReadBytes(program.File(L"log.txt")), batchLog);
 }
 
 } // namespace

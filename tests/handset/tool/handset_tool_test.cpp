@@ -247,6 +247,13 @@ TEST_F(SoftResetTest, SkipsAMalformedShortcutAndRunsTheOthers) {
     std::wstring missing = L"\"" + missingProgram + L"\"";
     Shortcut(L"4 missing program.lnk", Line(missingProgram, L""));
     Shortcut(L"5 behind a mark.lnk", "\xEF\xBB\xBF" + Line(probe, arguments));
+    // A program whose path does not fit in MAX_PATH with its zero.
+    testing_support::TempFolder deep{L"\\" + std::wstring(120, L'd') + L"\\" +
+                                     std::wstring(120, L'e')};
+    const std::wstring deepProbe = deep.Path() + L"probe.exe";
+    ASSERT_GE(deepProbe.size(), static_cast<size_t>(MAX_PATH));
+    ASSERT_TRUE(CopyFileW(probe.c_str(), deepProbe.c_str(), FALSE));
+    Shortcut(L"6 path too long.lnk", Line(deepProbe, L" \"" + log + L"\" 8 too long"));
 
     auto result = Handset(L"softreset");
     EXPECT_EQ(result.exitCode, 1u);
@@ -258,6 +265,7 @@ TEST_F(SoftResetTest, SkipsAMalformedShortcutAndRunsTheOthers) {
         << result.output;
     EXPECT_NE(result.output.find(Utf8(missing) + "\n  not started"), std::string::npos)
         << result.output;
+    EXPECT_NE(result.output.find("8 too long\n  not started"), std::string::npos) << result.output;
     EXPECT_EQ(testing_support::ReadTextLines(log),
               (std::vector<std::wstring>{L"\"" + log + L"\" 7 after"}));
 }
