@@ -93,9 +93,11 @@ int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*ru
     // afterwards only while it saves; while a batch run holds it, the log is that run's.
     std::optional<ConfigLock> lock(std::in_place, GetConfigFilePath(),
                                    options.batchMode ? ConfigLock::WaitMs : 0);
+    const bool repairs = options.listRepair || options.repairAll;
     if (options.batchMode && !lock->Held()) {
-        // Another run still writes the log; this one leaves it alone and repairs nothing.
-        return 1;
+        // Another run still writes the log; this one leaves it alone and repairs nothing, which
+        // fails it only when it was asked to repair.
+        return repairs ? 1 : 0;
     }
     SessionForTheRun messaging;
     AccountsForTheRun accounts;
@@ -106,7 +108,7 @@ int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*ru
 
     // A config that is there but cannot be read fails a run that repairs: its settings were not
     // applied. The dialog and a run without a repair have nothing to report.
-    bool allRepaired = !(options.listRepair || options.repairAll) || accounts.ConfigReadable();
+    bool allRepaired = !repairs || accounts.ConfigReadable();
     if (!options.batchMode) {
         lock.reset();
         runInteractive();
