@@ -8,6 +8,7 @@
 #include "files/program_folder.h"
 #include "provisioning/parm_line.h"
 #include "ui/dialog_template.h"
+#include "ui/keyboard_order.h"
 #include "ui/main_dialog_state.h"
 #include "ui/resource.h"
 
@@ -120,5 +121,11 @@ INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM, LPARAM) {
     // Inside the tab control, below its row of tabs.
     SetWindowPos(page, HWND_TOP, 2, 22, 0, 0, SWP_NOSIZE);
     ShowWindow(page, SW_SHOW);
+    for (HWND field = GetWindow(page, GW_CHILD); field != nullptr;
+         field = GetWindow(field, GW_HWNDNEXT)) {
+        if (GetWindowLongW(field, GWL_STYLE) & WS_TABSTOP) {
+            TakeTabKey(field);
+        }
+    }
     return TRUE;
 }

@@ -206,9 +206,9 @@ TEST_F(InteractiveProgram, ASessionWithTheKeysAloneRepairsWhatWasTypedForTheAcco
                TextFileBytes({L"[Home]", Parm(L"INSERVER", L"pop.saved")}));
     Start();
     SetForegroundWindow(dialog);
-    // The dialog opens on Home, with the focus on the account list. Reaching a field with Tab
-    // selects its text, so what is typed replaces it.
-    ASSERT_EQ(FocusAfterKeys(IDC_ACCOUNT_LIST), IDC_ACCOUNT_LIST);
+    // The dialog opens on Home, with the focus on ">", the first control in keyboard order.
+    // Reaching a field with Tab selects its text, so what is typed replaces it.
+    ASSERT_EQ(FocusAfterKeys(IDC_NEXT_ACCOUNT), IDC_NEXT_ACCOUNT);
     Press(VK_TAB, 3, IDC_IN_SERVER);
     ui_testing::TypeText(L"pop.home");
     Press(VK_TAB, 1, IDC_OUT_SERVER);
@@ -230,9 +230,9 @@ TEST_F(InteractiveProgram, ASessionWithTheKeysAloneRepairsWhatWasTypedForTheAcco
     ui_testing::PressKey(VK_SPACE);
 
     // Another account, chosen with Down in the list: its own page, and its own repair.
-    Press(VK_TAB, 6, IDC_ACCOUNT_LIST, true);
+    Press(VK_TAB, 5, IDC_ACCOUNT_LIST, true);
     ui_testing::PressKey(VK_DOWN);
-    Press(VK_TAB, 3, IDC_SMTP_USERNAME);
+    Press(VK_TAB, 2, IDC_SMTP_USERNAME);
     ui_testing::TypeText(L"me@work");
     Press(VK_TAB, 3, IDC_REPAIR);
     ui_testing::PressKey(VK_SPACE);

@@ -167,20 +167,22 @@ TEST_F(MainDialog, ListsTheAccountsSortedAndOpensOnTheFirst) {
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_REPAIR)));
 }
 
-TEST_F(MainDialog, TabAndShiftTabVisitTheControlsInTheOrderTheyAppear) {
+TEST_F(MainDialog, TabAndShiftTabVisitNextTheListTheTabsTheFieldsAndRepair) {
     handset::AddAccount(L"Work");
     Open();
-    Activate(Item(IDC_ACCOUNT_LIST));
+    // The moves are the dialog manager's: the program leaves WM_NEXTDLGCTL to it.
+    EXPECT_FALSE(MainDialogProc(dialog, WM_NEXTDLGCTL, 0, FALSE));
+    Activate(Item(IDC_NEXT_ACCOUNT));
     for (int tab : {0, 1}) {
         SCOPED_TRACE(testing::Message() << "tab " << tab);
         ChooseTab(tab);
-        std::vector<HWND> order = {Item(IDC_ACCOUNT_LIST), Item(IDC_NEXT_ACCOUNT),
+        std::vector<HWND> order = {Item(IDC_NEXT_ACCOUNT), Item(IDC_ACCOUNT_LIST),
                                    Item(IDC_SETTINGS_TABS)};
         for (const auto& field : FieldsOfTab(tab)) {
             order.push_back(GetDlgItem(Page(), field.controlId));
         }
         order.push_back(Item(IDC_REPAIR));
-        ASSERT_EQ(GetFocus(), Item(IDC_ACCOUNT_LIST));
+        ASSERT_EQ(GetFocus(), Item(IDC_NEXT_ACCOUNT));
         for (size_t step = 1; step <= order.size(); ++step) {
             ui_testing::PressKey(VK_TAB);
             ui_testing::TakeInput(dialog);
