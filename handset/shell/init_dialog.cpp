@@ -11,8 +11,9 @@ bool IsDialog(HWND window) {
 }
 
 // The dialog fills the screen below the navigation bar, which carries its title instead of a
-// caption.
-void SizeFullScreen(HWND dialog) {
+// caption, down to the menu bar at the bottom of the screen; only SHIDIF_FULLSCREENNOMENUBAR
+// leaves no room for the menu bar (SHINITDLGINFO, Windows Mobile).
+void SizeFullScreen(HWND dialog, bool leaveMenuBar) {
     LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
     style &= ~static_cast<LONG_PTR>(WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX |
                                     WS_MAXIMIZEBOX);
@@ -21,8 +22,9 @@ void SizeFullScreen(HWND dialog) {
     extendedStyle &= ~static_cast<LONG_PTR>(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE |
                                             WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
     SetWindowLongPtrW(dialog, GWL_EXSTYLE, extendedStyle);
+    int bottom = handset::ScreenHeight - (leaveMenuBar ? handset::MenuBarHeight : 0);
     SetWindowPos(dialog, nullptr, 0, handset::NavigationBarHeight, handset::ScreenWidth,
-                 handset::ScreenHeight - handset::NavigationBarHeight,
+                 bottom - handset::NavigationBarHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
@@ -37,9 +39,10 @@ extern "C" BOOL WINAPI SHInitDialog(PSHINITDLGINFO pshidi) {
     }
     HWND dialog = pshidi->hDlg;
     DWORD flags = pshidi->dwFlags;
-    bool fullScreen = (flags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN)) != 0;
+    bool fullScreen =
+        (flags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR)) != 0;
     if (fullScreen) {
-        SizeFullScreen(dialog);
+        SizeFullScreen(dialog, !(flags & SHIDIF_FULLSCREENNOMENUBAR));
     }
     if (fullScreen || (flags & SHIDIF_DONEBUTTON)) {
         handset::ShowNavigationBar(dialog, (flags & SHIDIF_DONEBUTTON) != 0);

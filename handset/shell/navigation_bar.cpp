@@ -19,7 +19,6 @@ constexpr int TitleIndent = 6;
 constexpr int DoneButtonWidth = 32;
 constexpr int DoneButtonHeight = 20;
 constexpr int DoneButtonMargin = 3;
-constexpr UINT_PTR OwnerSubclassId = 1;
 
 using UniqueFont = UniqueGdi<HFONT>;
 
@@ -79,24 +78,6 @@ void PaintBar(HWND bar) {
     EndPaint(bar, &paint);
 }
 
-// Keeps the bar in step with its dialog: shown and hidden with it, repainted on a new title.
-LRESULT CALLBACK OwnerSubclassProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR, DWORD_PTR data) {
-    auto bar = reinterpret_cast<HWND>(data);
-    LRESULT result = DefSubclassProc(dialog, message, wParam, lParam);
-    if (message == WM_SETTEXT) {
-        InvalidateRect(bar, nullptr, TRUE);
-    } else if (message == WM_WINDOWPOSCHANGED) {
-        auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
-        if (position->flags & SWP_SHOWWINDOW) {
-            ShowWindow(bar, SW_SHOWNOACTIVATE);
-        } else if (position->flags & SWP_HIDEWINDOW) {
-            ShowWindow(bar, SW_HIDE);
-        }
-    }
-    return result;
-}
-
 LRESULT CALLBACK NavigationBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MOUSEACTIVATE:
@@ -113,7 +94,7 @@ LRESULT CALLBACK NavigationBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(GetWindow(bar, GW_OWNER), OwnerSubclassProc, OwnerSubclassId);
+        StopFollowingOwner(bar);
         delete BarState(bar);
         SetWindowLongPtrW(bar, GWLP_USERDATA, 0);
         break;
@@ -133,18 +114,6 @@ bool RegisterBarClass() {
         return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     }();
     return registered;
-}
-
-BOOL CALLBACK MatchOwnedBar(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<std::pair<HWND, HWND>*>(data);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (lstrcmpW(className, NavigationBarClass) == 0 &&
-        GetWindow(window, GW_OWNER) == search->first) {
-        search->second = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // The Done button works like a push button but never takes the focus: a tap on it must leave
@@ -195,10 +164,7 @@ void AddDoneButton(HWND bar, HWND dialog) {
 } // namespace
 
 HWND FindNavigationBar(HWND dialog) {
-    std::pair<HWND, HWND> search{dialog, nullptr};
-    EnumThreadWindows(GetWindowThreadProcessId(dialog, nullptr), MatchOwnedBar,
-                      reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    return FindOwnedWindow(dialog, NavigationBarClass);
 }
 
 HWND ShowNavigationBar(HWND dialog, bool doneButton) {
@@ -216,16 +182,10 @@ HWND ShowNavigationBar(HWND dialog, bool doneButton) {
         auto state = std::make_unique<NavigationBar>();
         state->titleFont = BoldFontLike(DialogFont(dialog));
         SetWindowLongPtrW(bar, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
-        SetWindowSubclass(dialog, OwnerSubclassProc, OwnerSubclassId,
-                          reinterpret_cast<DWORD_PTR>(bar));
+        FollowOwner(bar);
     }
     if (doneButton && GetDlgItem(bar, IDOK) == nullptr) {
         AddDoneButton(bar, dialog);
-    }
-    // A dialog still being initialised is shown later; the bar follows it then.
-    if (IsWindowVisible(dialog)) {
-        SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
     InvalidateRect(bar, nullptr, TRUE);
     return bar;

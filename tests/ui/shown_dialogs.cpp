@@ -97,9 +97,7 @@ std::vector<HWND> Controls(HWND dialog) {
     std::vector<HWND> controls;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassOf(child) != L"menu_worker") {
-            controls.push_back(child);
-        }
+        controls.push_back(child);
     }
     return controls;
 }

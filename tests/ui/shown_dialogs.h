@@ -29,7 +29,7 @@ UniqueWindow ShowMainDialog();
 // A template created modeless with a procedure that does nothing, as a child of parent if given.
 UniqueWindow CreatePlainDialog(UINT templateId, HWND parent = nullptr);
 
-// The dialog's controls in template order; the menu bar is not one of them.
+// The dialog's controls in template order.
 std::vector<HWND> Controls(HWND dialog);
 
 std::wstring TextOf(HWND window);

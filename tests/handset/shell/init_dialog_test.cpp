@@ -51,14 +51,22 @@ TitleArea SampleTitleArea(HWND bar) {
 
 } // namespace
 
-TEST(InitDialog, FullScreenDialogLosesItsCaptionAndFillsTheScreenBelowTheNavigationBar) {
-    for (DWORD sizing : {DWORD{SHIDIF_SIZEDLGFULLSCREEN}, DWORD{SHIDIF_SIZEDLG}}) {
+TEST(InitDialog, FullScreenDialogLosesItsCaptionAndFillsTheScreenBetweenTheBars) {
+    struct Case {
+        DWORD sizing;
+        const char* screen; // the dialog's rectangle; without caption and borders all client area
+        const char* client;
+    };
+    const Case cases[] = {{SHIDIF_SIZEDLGFULLSCREEN, "0,26,240,294", "0,0,240,268"},
+                          {SHIDIF_SIZEDLG, "0,26,240,294", "0,0,240,268"},
+                          {SHIDIF_FULLSCREENNOMENUBAR, "0,26,240,320", "0,0,240,294"}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(testing::Message() << "flags " << test.sizing);
         TestDialog dialog;
-        EXPECT_TRUE(InitDialog(dialog.Window(), sizing | SHIDIF_SIPDOWN));
-        EXPECT_EQ(RectText(ScreenRect(dialog.Window())), "0,26,240,320") << "flags " << sizing;
-        // Without caption and borders the whole window is client area.
-        EXPECT_EQ(RectText(ClientRect(dialog.Window())), "0,0,240,294") << "flags " << sizing;
-        EXPECT_NE(NavigationBarOf(dialog.Window()), nullptr) << "flags " << sizing;
+        EXPECT_TRUE(InitDialog(dialog.Window(), test.sizing | SHIDIF_SIPDOWN));
+        EXPECT_EQ(RectText(ScreenRect(dialog.Window())), test.screen);
+        EXPECT_EQ(RectText(ClientRect(dialog.Window())), test.client);
+        EXPECT_NE(NavigationBarOf(dialog.Window()), nullptr);
     }
 }
 
