@@ -126,6 +126,14 @@ LRESULT CALLBACK MenuWorkerProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE:
         LayOut(window, *worker);
         return 0;
+    case WM_SETTINGCHANGE:
+        // The screen has turned: the bar goes to the bottom of the screen as it is now.
+        if (wParam == SettingChangeReset) {
+            RECT place = MenuBarRect();
+            MoveWindow(window, place.left, place.top, place.right - place.left,
+                       place.bottom - place.top, TRUE);
+        }
+        break;
     case WM_DESTROY:
         StopFollowingOwner(window);
         worker->menu.reset();
@@ -226,10 +234,11 @@ HWND CreateMenuWorker(HWND parent, HINSTANCE module, const MenuBarResource& reso
     if (!RegisterWorkerClass()) {
         return nullptr;
     }
+    RECT place = MenuBarRect();
     HWND window =
         CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, MenuWorkerClass, L"",
-                        WS_POPUP | WS_CLIPCHILDREN, 0, ScreenHeight - MenuBarHeight, ScreenWidth,
-                        MenuBarHeight, parent, nullptr, ShellModule(), nullptr);
+                        WS_POPUP | WS_CLIPCHILDREN, place.left, place.top, place.right - place.left,
+                        place.bottom - place.top, parent, nullptr, ShellModule(), nullptr);
     if (window == nullptr) {
         return nullptr;
     }

@@ -86,6 +86,24 @@ LRESULT CALLBACK NavigationBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:
         PaintBar(bar);
         return 0;
+    case WM_SETTINGCHANGE:
+        if (wParam == SettingChangeReset) {
+            RECT place = NavigationBarRect();
+            MoveWindow(bar, place.left, place.top, place.right - place.left,
+                       place.bottom - place.top, TRUE);
+        }
+        break;
+    case WM_SIZE:
+        // The Done button keeps to the right end.
+        if (HWND done = GetDlgItem(bar, IDOK)) {
+            RECT button{};
+            GetWindowRect(done, &button);
+            MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&button), 2);
+            SetWindowPos(done, nullptr,
+                         LOWORD(lParam) - Scaled(DoneButtonMargin) - (button.right - button.left),
+                         button.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return 0;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) {
             SendMessageW(GetWindow(bar, GW_OWNER), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
@@ -152,11 +170,14 @@ LRESULT CALLBACK DoneButtonSubclassProc(HWND button, UINT message, WPARAM wParam
 }
 
 void AddDoneButton(HWND bar, HWND dialog) {
-    HWND done = CreateWindowExW(
-        0, WC_BUTTONW, L"ok", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
-        ScreenWidth - DoneButtonMargin - DoneButtonWidth,
-        (NavigationBarHeight - DoneButtonHeight) / 2, DoneButtonWidth, DoneButtonHeight, bar,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), ShellModule(), nullptr);
+    RECT client{};
+    GetClientRect(bar, &client);
+    HWND done = CreateWindowExW(0, WC_BUTTONW, L"ok", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                                client.right - Scaled(DoneButtonMargin) - Scaled(DoneButtonWidth),
+                                (client.bottom - Scaled(DoneButtonHeight)) / 2,
+                                Scaled(DoneButtonWidth), Scaled(DoneButtonHeight), bar,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), ShellModule(),
+                                nullptr);
     SendMessageW(done, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dialog)), FALSE);
     SetWindowSubclass(done, DoneButtonSubclassProc, 0, 0);
 }
@@ -173,9 +194,10 @@ HWND ShowNavigationBar(HWND dialog, bool doneButton) {
         if (!RegisterBarClass()) {
             return nullptr;
         }
+        RECT place = NavigationBarRect();
         bar = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, NavigationBarClass, L"",
-                              WS_POPUP, 0, 0, ScreenWidth, NavigationBarHeight, dialog, nullptr,
-                              ShellModule(), nullptr);
+                              WS_POPUP, place.left, place.top, place.right - place.left,
+                              place.bottom - place.top, dialog, nullptr, ShellModule(), nullptr);
         if (bar == nullptr) {
             return nullptr;
         }

@@ -1,5 +1,7 @@
 #include "screen.h"
 
+#include "handset/registry/store_registry.h"
+
 #include <commctrl.h>
 
 namespace handset {
@@ -41,7 +43,49 @@ LRESULT CALLBACK OwnerSubclassProc(HWND owner, UINT message, WPARAM wParam, LPAR
     return result;
 }
 
+constexpr int BarHeight = 26;
+
 } // namespace
+
+SIZE ScreenSize() {
+    if (std::optional<SIZE> form = ScreenForm()) {
+        return *form;
+    }
+    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+int Scaled(int pixels) {
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        int dotsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        return dotsPerInch;
+    }();
+    return MulDiv(pixels, dpi, 96);
+}
+
+RECT NavigationBarRect() {
+    return {0, 0, ScreenSize().cx, Scaled(BarHeight)};
+}
+
+RECT MenuBarRect() {
+    SIZE screen = ScreenSize();
+    return {0, screen.cy - Scaled(BarHeight), screen.cx, screen.cy};
+}
+
+RECT FullScreenRect(bool leaveMenuBar) {
+    return {0, NavigationBarRect().bottom, ScreenSize().cx,
+            leaveMenuBar ? MenuBarRect().top : ScreenSize().cy};
+}
+
+bool TurnScreen(const std::optional<SIZE>& form) {
+    if (!SetScreenForm(form)) {
+        return false;
+    }
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SettingChangeReset, 0, SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+    return true;
+}
 
 HWND FindOwnedWindow(HWND owner, const wchar_t* className) {
     OwnedSearch search{owner, className, nullptr};
