@@ -9,6 +9,7 @@
 #include "files/program_folder.h"
 #include "autostart/startup_shortcut.h"
 #include "ui/about_dialog.h"
+#include "ui/dialog_layout.h"
 #include "ui/dialog_template.h"
 #include "ui/keyboard_order.h"
 #include "ui/main_dialog_state.h"
@@ -20,6 +21,9 @@
 HWND menuBarWindow = nullptr;
 
 namespace {
+
+// The first that fits the dialog gives its controls their places.
+constexpr int mainTemplates[] = {IDD_MAIN, IDD_MAIN_LANDSCAPE, IDD_MAIN_SQUARE};
 
 HWND AccountList(HWND dialog) {
     return GetDlgItem(dialog, IDC_ACCOUNT_LIST);
@@ -219,6 +223,10 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_NOTIFY:
         OnNotify(dialog, *reinterpret_cast<const NMHDR*>(lParam));
+        break;
+    case WM_SIZE:
+        // The shell sizes the dialog to the screen, and again when the screen turns.
+        LayOutDialog(dialog, mainTemplates);
         break;
     case WM_DESTROY:
         OnDestroy(dialog);
