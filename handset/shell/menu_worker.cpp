@@ -129,9 +129,7 @@ LRESULT CALLBACK MenuWorkerProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETTINGCHANGE:
         // The screen has turned: the bar goes to the bottom of the screen as it is now.
         if (wParam == SettingChangeReset) {
-            RECT place = MenuBarRect();
-            MoveWindow(window, place.left, place.top, place.right - place.left,
-                       place.bottom - place.top, TRUE);
+            MoveWindowTo(window, MenuBarRect());
         }
         break;
     case WM_DESTROY:

@@ -78,6 +78,16 @@ void PaintBar(HWND bar) {
     EndPaint(bar, &paint);
 }
 
+// The Done button keeps to the right end of the bar, whatever the width of the screen.
+void PlaceDoneButton(HWND bar) {
+    RECT client{};
+    GetClientRect(bar, &client);
+    SetWindowPos(GetDlgItem(bar, IDOK), nullptr,
+                 client.right - Scaled(DoneButtonMargin) - Scaled(DoneButtonWidth),
+                 (client.bottom - Scaled(DoneButtonHeight)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CALLBACK NavigationBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MOUSEACTIVATE:
@@ -87,22 +97,13 @@ LRESULT CALLBACK NavigationBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM
         PaintBar(bar);
         return 0;
     case WM_SETTINGCHANGE:
+        // The screen has turned: the bar goes across the top of the screen as it is now.
         if (wParam == SettingChangeReset) {
-            RECT place = NavigationBarRect();
-            MoveWindow(bar, place.left, place.top, place.right - place.left,
-                       place.bottom - place.top, TRUE);
+            MoveWindowTo(bar, NavigationBarRect());
         }
         break;
     case WM_SIZE:
-        // The Done button keeps to the right end.
-        if (HWND done = GetDlgItem(bar, IDOK)) {
-            RECT button{};
-            GetWindowRect(done, &button);
-            MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&button), 2);
-            SetWindowPos(done, nullptr,
-                         LOWORD(lParam) - Scaled(DoneButtonMargin) - (button.right - button.left),
-                         button.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
+        PlaceDoneButton(bar);
         return 0;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) {
@@ -170,16 +171,13 @@ LRESULT CALLBACK DoneButtonSubclassProc(HWND button, UINT message, WPARAM wParam
 }
 
 void AddDoneButton(HWND bar, HWND dialog) {
-    RECT client{};
-    GetClientRect(bar, &client);
-    HWND done = CreateWindowExW(0, WC_BUTTONW, L"ok", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
-                                client.right - Scaled(DoneButtonMargin) - Scaled(DoneButtonWidth),
-                                (client.bottom - Scaled(DoneButtonHeight)) / 2,
+    HWND done = CreateWindowExW(0, WC_BUTTONW, L"ok", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0,
                                 Scaled(DoneButtonWidth), Scaled(DoneButtonHeight), bar,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), ShellModule(),
                                 nullptr);
     SendMessageW(done, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dialog)), FALSE);
     SetWindowSubclass(done, DoneButtonSubclassProc, 0, 0);
+    PlaceDoneButton(bar);
 }
 
 } // namespace

@@ -8,24 +8,6 @@ namespace handset {
 
 namespace {
 
-struct OwnedSearch {
-    HWND owner;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchOwned(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<OwnedSearch*>(data);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (GetWindow(window, GW_OWNER) == search->owner &&
-        lstrcmpW(className, search->className) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 LRESULT CALLBACK OwnerSubclassProc(HWND owner, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                    DWORD_PTR data) {
     auto bar = reinterpret_cast<HWND>(data);
@@ -78,6 +60,11 @@ RECT FullScreenRect(bool leaveMenuBar) {
             leaveMenuBar ? MenuBarRect().top : ScreenSize().cy};
 }
 
+void MoveWindowTo(HWND window, const RECT& place) {
+    MoveWindow(window, place.left, place.top, place.right - place.left, place.bottom - place.top,
+               TRUE);
+}
+
 bool TurnScreen(const std::optional<SIZE>& form) {
     if (!SetScreenForm(form)) {
         return false;
@@ -88,10 +75,13 @@ bool TurnScreen(const std::optional<SIZE>& form) {
 }
 
 HWND FindOwnedWindow(HWND owner, const wchar_t* className) {
-    OwnedSearch search{owner, className, nullptr};
-    EnumThreadWindows(GetWindowThreadProcessId(owner, nullptr), MatchOwned,
-                      reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window = FindWindowExW(nullptr, nullptr, className, nullptr); window != nullptr;
+         window = FindWindowExW(nullptr, window, className, nullptr)) {
+        if (GetWindow(window, GW_OWNER) == owner) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 void FollowOwner(HWND bar) {

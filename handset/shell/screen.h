@@ -29,6 +29,9 @@ RECT NavigationBarRect();
 RECT MenuBarRect();
 RECT FullScreenRect(bool leaveMenuBar);
 
+// Moves and sizes a window to place, on the screen.
+void MoveWindowTo(HWND window, const RECT& place);
+
 // What the shell sends to every top-level window when the screen has turned: WM_SETTINGCHANGE
 // with this wParam (How Applications Detect and Respond to Screen Rotation, Windows Mobile).
 constexpr WPARAM SettingChangeReset = 0x3002;
