@@ -1,10 +1,24 @@
 #include "ui/dialog_layout.h"
 
 #include <cwchar>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/dialog_template.h"
 
 namespace {
+
+// A control of a template: its id, its text (what tells the labels without an id apart), and its
+// place in dialog units as left, top, width and height.
+struct TemplateControl {
+    int id = 0;
+    std::wstring text;
+    RECT units{};
+    bool visible = false;
+    bool comboBox = false; // its height holds the list as well as the field
+};
 
 // Reads an extended dialog template (DLGTEMPLATEEX, DLGITEMTEMPLATEEX): words, double words,
 // and texts that are either a zero-terminated string or 0xFFFF and an ordinal.
@@ -61,17 +75,25 @@ std::wstring TextOf(HWND control) {
     return text;
 }
 
-// The dialog's control that a template control stands for: the one of the same id, and for a
-// label without one, of the same text.
-HWND FindControl(HWND dialog, const TemplateControl& wanted) {
+// The dialog's controls by id, and by text for the labels that have none.
+using ControlKey = std::pair<int, std::wstring>;
+
+ControlKey KeyOf(int id, const std::wstring& text) {
+    return {id & 0xFFFF, (id & 0xFFFF) == 0xFFFF ? text : std::wstring()};
+}
+
+std::map<ControlKey, HWND> ControlsOf(HWND dialog) {
+    std::map<ControlKey, HWND> controls;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        if ((GetDlgCtrlID(child) & 0xFFFF) == (wanted.id & 0xFFFF) &&
-            ((wanted.id & 0xFFFF) != 0xFFFF || TextOf(child) == wanted.text)) {
-            return child;
-        }
+        controls.emplace(KeyOf(GetDlgCtrlID(child), TextOf(child)), child);
     }
-    return nullptr;
+    return controls;
+}
+
+HWND Find(const std::map<ControlKey, HWND>& controls, const TemplateControl& wanted) {
+    auto found = controls.find(KeyOf(wanted.id, wanted.text));
+    return found == controls.end() ? nullptr : found->second;
 }
 
 // Position and size are each converted, as the dialog manager converts them.
@@ -81,11 +103,12 @@ RECT Pixels(HWND dialog, const RECT& units) {
     return pixels;
 }
 
-bool Fits(HWND dialog, const std::vector<TemplateControl>& controls) {
+bool Fits(HWND dialog, const std::map<ControlKey, HWND>& windows,
+          const std::vector<TemplateControl>& controls) {
     RECT client{};
     GetClientRect(dialog, &client);
     for (const TemplateControl& control : controls) {
-        HWND window = FindControl(dialog, control);
+        HWND window = Find(windows, control);
         if (!control.visible || window == nullptr) {
             continue;
         }
@@ -104,8 +127,8 @@ bool Fits(HWND dialog, const std::vector<TemplateControl>& controls) {
     return true;
 }
 
-} // namespace
-
+// The controls of dialog template id in instanceHandle, in template order; empty when there is
+// no such extended template.
 std::vector<TemplateControl> ReadTemplateControls(int id) {
     const void* start = LoadDialogTemplate(id);
     if (start == nullptr) {
@@ -143,17 +166,20 @@ std::vector<TemplateControl> ReadTemplateControls(int id) {
     return controls;
 }
 
+} // namespace
+
 void LayOutDialog(HWND dialog, std::span<const int> templateIds) {
+    const std::map<ControlKey, HWND> windows = ControlsOf(dialog);
     std::vector<TemplateControl> controls;
     for (int id : templateIds) {
         controls = ReadTemplateControls(id);
-        if (Fits(dialog, controls)) {
+        if (Fits(dialog, windows, controls)) {
             break;
         }
     }
     // A control that the template hides is never shown (the trace list) and keeps its place.
     for (const TemplateControl& control : controls) {
-        HWND window = control.visible ? FindControl(dialog, control) : nullptr;
+        HWND window = control.visible ? Find(windows, control) : nullptr;
         if (window != nullptr) {
             RECT place = Pixels(dialog, control.units);
             SetWindowPos(window, nullptr, place.left, place.top, place.right, place.bottom,

@@ -8,12 +8,6 @@
 
 namespace {
 
-// A handset's GetNextDlgTabItem searches the dialog's controls "in the order they were created"
-// and no further (GetNextDlgTabItem, Windows CE 5.0); WS_EX_CONTROLPARENT, which lets a desktop's
-// dialog manager walk into a control's children, is among the styles that CreateWindowEx on a
-// handset does not support. What a handset documents is that a control may take the Tab key
-// itself (WM_GETDLGCODE and DLGC_WANTTAB, Windows CE 5.0), through a subclass (CallWindowProc,
-// Windows CE 5.0).
 bool TakesFocus(HWND control) {
     LONG_PTR style = GetWindowLongW(control, GWL_STYLE);
     return (style & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) == (WS_TABSTOP | WS_VISIBLE);
@@ -64,6 +58,12 @@ void HandOn(HWND control, bool backwards) {
     }
 }
 
+// A handset's GetNextDlgTabItem searches the dialog's controls "in the order they were created"
+// and no further (GetNextDlgTabItem, Windows CE 5.0); WS_EX_CONTROLPARENT, which lets a desktop's
+// dialog manager walk into a control's children, is among the styles that CreateWindowEx on a
+// handset does not support (CreateWindowEx, Windows Mobile). What a handset documents is that a
+// control may take the Tab key itself (WM_GETDLGCODE and DLGC_WANTTAB, Windows CE 5.0), through a
+// subclass (CallWindowProc, Windows CE 5.0).
 LRESULT CALLBACK TabKeyProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     auto original = reinterpret_cast<WNDPROC>(GetWindowLongW(control, GWL_USERDATA));
     switch (message) {

@@ -6,8 +6,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using namespace shell_testing;
 
 namespace {
