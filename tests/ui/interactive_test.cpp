@@ -10,6 +10,7 @@
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/installed_program.h"
+#include "tests/support/process.h"
 #include "tests/support/rect_text.h"
 #include "tests/support/scoped_handset.h"
 #include "tests/support/scoped_screen.h"
@@ -454,4 +455,18 @@ TEST_F(InteractiveProgram, FitsEveryScreenAHandsetHasAndRepairsByATap) {
         EXPECT_EQ(WaitForExit(), 0u);
         DeleteObject(font);
     }
+
+    // A turn of the screen while the program runs, made by handset.exe as a user's turn is.
+    testing_support::ScopedScreen portrait(SIZE{240, 320}, 96);
+    Start();
+    auto turn = testing_support::RunProcess(L"\"" + testing_support::BinFolder() +
+                                            L"handset.exe\" screen 320x240");
+    EXPECT_EQ(turn.exitCode, 0u);
+    EXPECT_TRUE(WaitFor([&] { return RectText(ScreenRectOf(dialog)) == "0,26,320,214"; }))
+        << RectText(ScreenRectOf(dialog));
+    EXPECT_EQ(RectText(ScreenRectOf(OwnedWindow(dialog, L"menu_worker"))), "0,214,320,240");
+    EXPECT_GE(ScreenRectOf(GetDlgItem(dialog, IDC_REPAIR)).left,
+              ScreenRectOf(GetDlgItem(dialog, IDC_SETTINGS_TABS)).right);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
+    EXPECT_EQ(WaitForExit(), 0u);
 }
