@@ -13,6 +13,8 @@ if [[ "${UI_INSIDE:-}" != 1 ]]; then
 fi
 
 "$top/scripts/demo-handset.sh"
+# The display is the desktop's: the handset gets the portrait screen of 240 x 320 at 96 DPI.
+wine_run 60 "$top/build/bin/handset.exe" screen 240x320 --dpi 96
 cd "$WINEPREFIX/drive_c/Program Files/Courierfix"
 echo "Courierfix is open on $DISPLAY; Quit or Done ends it."
 "$WINE" courierfix.exe

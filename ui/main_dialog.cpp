@@ -3,15 +3,15 @@
 #include <aygshell.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <memory>
-#include <vector>
 
 #include "accounts/account_table.h"
 #include "files/program_folder.h"
 #include "autostart/startup_shortcut.h"
 #include "ui/about_dialog.h"
+#include "ui/dialog_layout.h"
 #include "ui/dialog_template.h"
+#include "ui/keyboard_order.h"
 #include "ui/main_dialog_state.h"
 #include "ui/menu_bar.h"
 #include "ui/repair_command.h"
@@ -21,6 +21,9 @@
 HWND menuBarWindow = nullptr;
 
 namespace {
+
+// The first that fits the dialog gives its controls their places.
+constexpr int mainTemplates[] = {IDD_MAIN, IDD_MAIN_LANDSCAPE, IDD_MAIN_SQUARE};
 
 HWND AccountList(HWND dialog) {
     return GetDlgItem(dialog, IDC_ACCOUNT_LIST);
@@ -87,11 +90,14 @@ void OnInitDialog(HWND dialog) {
     InsertTab(tabControl, 1, L"Stmp auth");
     state->tabControl = tabControl;
 
-    // Keyboard order as the controls appear: the list, ">", the tabs, and "3 - Repair" last.
-    SetWindowPos(GetDlgItem(dialog, IDC_NEXT_ACCOUNT), AccountList(dialog), 0, 0, 0, 0,
+    // The dialog manager visits the dialog's own controls in z-order: ">" first, the list, the
+    // tabs (and through them the page's fields), "3 - Repair" last.
+    SetWindowPos(GetDlgItem(dialog, IDC_NEXT_ACCOUNT), HWND_TOP, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     SetWindowPos(GetDlgItem(dialog, IDC_REPAIR), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    TakeTabKey(tabControl);
+    TakeTabKey(GetDlgItem(dialog, IDC_REPAIR));
     accountTable.FillAccountList(AccountList(dialog));
     HideResultLine(dialog);
     ShowSettingsPage(dialog, IDC_SETTINGS_TABS);
@@ -113,49 +119,6 @@ void ShowSelectedAccount(HWND dialog) {
     if (state != nullptr && GetSelectedAccount(AccountList(dialog)) != state->pageAccount) {
         OnAccountChanged(dialog);
     }
-}
-
-// The controls that Tab and Shift+Tab visit, in the order they appear: the list, ">", the tabs,
-// the page's fields, "3 - Repair". The page lies inside the tab control, where the dialog
-// manager's own walk would not go, or not come back from to the tabs.
-std::vector<HWND> KeyboardOrder(HWND dialog) {
-    std::vector<HWND> order = {AccountList(dialog), GetDlgItem(dialog, IDC_NEXT_ACCOUNT),
-                               GetDlgItem(dialog, IDC_SETTINGS_TABS)};
-    if (MainDialogState* state = GetMainDialogState(dialog); state && state->currentPage) {
-        for (HWND field = GetWindow(state->currentPage, GW_CHILD); field != nullptr;
-             field = GetWindow(field, GW_HWNDNEXT)) {
-            order.push_back(field);
-        }
-    }
-    order.push_back(GetDlgItem(dialog, IDC_REPAIR));
-    std::erase_if(order, [](HWND control) {
-        LONG_PTR style = GetWindowLongW(control, GWL_STYLE);
-        return (style & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) != (WS_TABSTOP | WS_VISIBLE);
-    });
-    return order;
-}
-
-void OnNextControl(HWND dialog, bool previous) {
-    std::vector<HWND> order = KeyboardOrder(dialog);
-    if (order.empty()) {
-        return;
-    }
-    // The focus may lie inside a control of the order, as in a combo box's own parts.
-    HWND focus = GetFocus();
-    auto at = std::find(order.begin(), order.end(), focus);
-    if (at == order.end()) {
-        at = std::find_if(order.begin(), order.end(),
-                          [focus](HWND control) { return IsChild(control, focus); });
-    }
-    size_t next = 0;
-    if (at != order.end()) {
-        size_t index = static_cast<size_t>(at - order.begin());
-        next = previous ? (index + order.size() - 1) % order.size() : (index + 1) % order.size();
-    } else if (previous) {
-        next = order.size() - 1;
-    }
-    // The dialog manager moves the focus, selects an edit's text and moves the default button.
-    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(order[next]), TRUE);
 }
 
 void OnNextAccount(HWND dialog) {
@@ -265,16 +228,12 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY:
         OnNotify(dialog, *reinterpret_cast<const NMHDR*>(lParam));
         break;
+    case WM_SIZE:
+        // The shell sizes the dialog to the screen, and again when the screen turns.
+        LayOutDialog(dialog, mainTemplates);
+        break;
     case WM_DESTROY:
         OnDestroy(dialog);
-        break;
-    case WM_NEXTDLGCTL:
-        // Tab and Shift+Tab; a control named by the caller is the dialog manager's to focus.
-        if (LOWORD(lParam) == FALSE) {
-            OnNextControl(dialog, wParam != 0);
-            SetWindowLongW(dialog, DWL_MSGRESULT, 0);
-            return TRUE;
-        }
         break;
     default:
         break;

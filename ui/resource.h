@@ -2,8 +2,10 @@
 // dialog templates, the menu-bar resource and the code all refer to them.
 #pragma once
 
-// Dialogs
+// Dialogs; the main dialog has a template for each form of screen, with the same controls
 #define IDD_MAIN 9
+#define IDD_MAIN_LANDSCAPE 10
+#define IDD_MAIN_SQUARE 11
 #define IDD_ABOUT 105
 #define IDD_SMTP_AUTH_PAGE 136
 #define IDD_SERVER_PAGE 137

@@ -9,6 +9,7 @@
 #include "files/program_folder.h"
 #include "provisioning/parm_line.h"
 #include "ui/dialog_template.h"
+#include "ui/keyboard_order.h"
 #include "ui/main_dialog_state.h"
 #include "ui/resource.h"
 
@@ -141,8 +142,18 @@ INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM, LPARAM) {
     if (message != WM_INITDIALOG) {
         return FALSE;
     }
-    // Inside the tab control, below its row of tabs.
-    SetWindowPos(page, HWND_TOP, 2, 22, 0, 0, SWP_NOSIZE);
+    // Inside the tab control, below its row of tabs: (2, 22) on a screen of 96 DPI. The row of
+    // tabs grows with the font, and so with the DPI of a VGA screen.
+    HDC screen = GetDC(page);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(page, screen);
+    SetWindowPos(page, HWND_TOP, 2 * dpi / 96, 22 * dpi / 96, 0, 0, SWP_NOSIZE);
     ShowWindow(page, SW_SHOW);
+    for (HWND field = GetWindow(page, GW_CHILD); field != nullptr;
+         field = GetWindow(field, GW_HWNDNEXT)) {
+        if (GetWindowLongW(field, GWL_STYLE) & WS_TABSTOP) {
+            TakeTabKey(field);
+        }
+    }
     return TRUE;
 }

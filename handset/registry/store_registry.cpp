@@ -13,6 +13,8 @@ namespace handset {
 namespace {
 
 constexpr wchar_t ShellFoldersKey[] = L"SYSTEM\\EXPLORER\\SHELL FOLDERS";
+constexpr wchar_t ScreenKey[] = L"SOFTWARE\\Handset\\Screen";
+constexpr wchar_t DesktopKey[] = L"Control Panel\\Desktop";
 constexpr wchar_t SettingsKey[] = L"EMAIL2";
 
 std::wstring MessagingPath() {
@@ -106,8 +108,8 @@ DWORD ReadDword(HKEY key, const wchar_t* subKey, const wchar_t* name) {
     return value;
 }
 
-bool WriteDword(const std::wstring& path, const wchar_t* name, DWORD value) {
-    UniqueKey key = CreateKey(HKEY_CURRENT_USER, path);
+bool WriteDword(HKEY root, const std::wstring& path, const wchar_t* name, DWORD value) {
+    UniqueKey key = CreateKey(root, path);
     return key &&
            RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof(value)) == ERROR_SUCCESS;
@@ -269,7 +271,7 @@ std::wstring AddStore(const std::wstring& displayName, const std::optional<GUID>
         written =
             WriteString(store.get(), L"DisplayName", displayName) &&
             (!accountGuid || WriteString(store.get(), L"AccountGuid", GuidText(*accountGuid))) &&
-            (!openFails || WriteDword(path, L"OpenFails", 1));
+            (!openFails || WriteDword(HKEY_CURRENT_USER, path, L"OpenFails", 1));
         if (written) {
             UniqueKey values = CreateKey(store.get(), SettingsKey);
             written = values != nullptr;
@@ -366,7 +368,7 @@ bool LogonFails() {
 }
 
 bool SetLogonFails(bool on) {
-    return WriteDword(MessagingPath(), L"LogonFails", on ? 1 : 0);
+    return WriteDword(HKEY_CURRENT_USER, MessagingPath(), L"LogonFails", on ? 1 : 0);
 }
 
 bool RefusesDocuments() {
@@ -374,7 +376,7 @@ bool RefusesDocuments() {
 }
 
 bool SetRefusesDocuments(bool on) {
-    return WriteDword(ConfigManagerPath(), L"Refuse", on ? 1 : 0);
+    return WriteDword(HKEY_CURRENT_USER, ConfigManagerPath(), L"Refuse", on ? 1 : 0);
 }
 
 std::optional<std::wstring> StartupFolder() {
@@ -396,6 +398,39 @@ bool SetStartupFolder(const std::wstring& folder) {
     }
     UniqueKey key = CreateKey(HKEY_LOCAL_MACHINE, ShellFoldersKey);
     return key && WriteString(key.get(), L"Startup", folder);
+}
+
+std::optional<SIZE> ScreenForm() {
+    SIZE form{static_cast<LONG>(ReadDword(HKEY_LOCAL_MACHINE, ScreenKey, L"Width")),
+              static_cast<LONG>(ReadDword(HKEY_LOCAL_MACHINE, ScreenKey, L"Height"))};
+    if (form.cx <= 0 || form.cy <= 0) {
+        return std::nullopt;
+    }
+    return form;
+}
+
+bool SetScreenForm(const std::optional<SIZE>& form) {
+    if (!form) {
+        LSTATUS status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, ScreenKey);
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    }
+    return form->cx > 0 && form->cy > 0 &&
+           WriteDword(HKEY_LOCAL_MACHINE, ScreenKey, L"Width", static_cast<DWORD>(form->cx)) &&
+           WriteDword(HKEY_LOCAL_MACHINE, ScreenKey, L"Height", static_cast<DWORD>(form->cy));
+}
+
+std::optional<int> DisplayDpi() {
+    DWORD dpi = ReadDword(HKEY_CURRENT_USER, DesktopKey, L"LogPixels");
+    return dpi == 0 ? std::nullopt : std::optional<int>(static_cast<int>(dpi));
+}
+
+bool SetDisplayDpi(const std::optional<int>& dpi) {
+    if (!dpi) {
+        LSTATUS status = RegDeleteKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels");
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    }
+    return *dpi > 0 &&
+           WriteDword(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", static_cast<DWORD>(*dpi));
 }
 
 GUID NewGuid() {

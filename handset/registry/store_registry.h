@@ -16,6 +16,9 @@
 //   ConfigManager             DWORD Refuse: non-zero, DMProcessConfigXML refuses every document
 // The Startup folder is the REG_SZ value Startup under
 // HKEY_LOCAL_MACHINE\SYSTEM\EXPLORER\SHELL FOLDERS, where the shell and the program look for it.
+// The screen's form, when one is chosen, is HKEY_LOCAL_MACHINE\SOFTWARE\Handset\Screen, DWORD
+// Width and Height in pixels; the screen's dots per inch are Wine's own, the DWORD LogPixels under
+// HKEY_CURRENT_USER\Control Panel\Desktop.
 #pragma once
 
 #include <windows.h>
@@ -94,6 +97,16 @@ std::optional<std::wstring> StartupFolder();
 // unchanged, when the folder cannot be created or the value cannot be written.
 bool SetStartupFolder(const std::wstring& folder);
 inline constexpr wchar_t DefaultStartupFolder[] = L"C:\\Windows\\StartUp";
+
+// The form of the handset's screen in pixels, or nothing when none is chosen: then the screen is
+// the display the handset runs on. Setting nothing lets the screen follow the display again.
+std::optional<SIZE> ScreenForm();
+bool SetScreenForm(const std::optional<SIZE>& form);
+
+// The dots per inch of the screen, or nothing when Wine's default holds. A process reads them
+// once, when it starts, so a new value reaches only the programs started after it.
+std::optional<int> DisplayDpi();
+bool SetDisplayDpi(const std::optional<int>& dpi);
 
 // GUIDs: a fresh one; the braced upper-case text of 38 characters; and its parse, which
 // takes exactly that form with digits of either case and nothing around it.

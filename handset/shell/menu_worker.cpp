@@ -13,7 +13,6 @@ namespace handset {
 namespace {
 
 constexpr int ToolbarId = 1;
-constexpr UINT_PTR ParentSubclassId = 1;
 constexpr int MaxLabelLength = 256;
 
 struct MenuWorker {
@@ -87,25 +86,15 @@ void OpenDropDown(const MenuWorker& worker, HWND window, UINT command, HMENU pop
     }
 }
 
-// Keeps the bar docked at the bottom when its parent changes size.
-LRESULT CALLBACK ParentSubclassProc(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
-                                    UINT_PTR, DWORD_PTR data) {
-    LRESULT result = DefSubclassProc(parent, message, wParam, lParam);
-    if (message == WM_SIZE) {
-        RECT client{};
-        GetClientRect(parent, &client);
-        MoveWindow(reinterpret_cast<HWND>(data), 0, client.bottom - MenuBarHeight, client.right,
-                   MenuBarHeight, TRUE);
-    }
-    return result;
-}
-
 LRESULT CALLBACK MenuWorkerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MenuWorker* worker = WorkerState(window);
     if (worker == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
     switch (message) {
+    case WM_MOUSEACTIVATE:
+        // A tap on a soft key must not take the activation away from the dialog.
+        return MA_NOACTIVATE;
     case SHCMBM_GETSUBMENU:
         return reinterpret_cast<LRESULT>(DropDownMenu(*worker, static_cast<UINT>(lParam)));
     case SHCMBM_GETMENU:
@@ -137,8 +126,14 @@ LRESULT CALLBACK MenuWorkerProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE:
         LayOut(window, *worker);
         return 0;
+    case WM_SETTINGCHANGE:
+        // The screen has turned: the bar goes to the bottom of the screen as it is now.
+        if (wParam == SettingChangeReset) {
+            MoveWindowTo(window, MenuBarRect());
+        }
+        break;
     case WM_DESTROY:
-        RemoveWindowSubclass(worker->parent, ParentSubclassProc, ParentSubclassId);
+        StopFollowingOwner(window);
         worker->menu.reset();
         break;
     case WM_NCDESTROY:
@@ -229,7 +224,7 @@ HWND CreateToolbar(HWND window, HINSTANCE module, MenuWorker& worker) {
 } // namespace
 
 HWND CreateMenuWorker(HWND parent, HINSTANCE module, const MenuBarResource& resource,
-                      UniqueMenu menu, bool visible) {
+                      UniqueMenu menu) {
     auto worker = std::make_unique<MenuWorker>();
     worker->parent = parent;
     worker->menu = std::move(menu);
@@ -237,12 +232,11 @@ HWND CreateMenuWorker(HWND parent, HINSTANCE module, const MenuBarResource& reso
     if (!RegisterWorkerClass()) {
         return nullptr;
     }
-    RECT client{};
-    GetClientRect(parent, &client);
-    HWND window = CreateWindowExW(0, MenuWorkerClass, L"",
-                                  WS_CHILD | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0), 0,
-                                  client.bottom - MenuBarHeight, client.right, MenuBarHeight,
-                                  parent, nullptr, ShellModule(), nullptr);
+    RECT place = MenuBarRect();
+    HWND window =
+        CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, MenuWorkerClass, L"",
+                        WS_POPUP | WS_CLIPCHILDREN, place.left, place.top, place.right - place.left,
+                        place.bottom - place.top, parent, nullptr, ShellModule(), nullptr);
     if (window == nullptr) {
         return nullptr;
     }
@@ -250,10 +244,7 @@ HWND CreateMenuWorker(HWND parent, HINSTANCE module, const MenuBarResource& reso
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     state->toolbar = CreateToolbar(window, module, *state);
     LayOut(window, *state);
-    SetWindowSubclass(parent, ParentSubclassProc, ParentSubclassId,
-                      reinterpret_cast<DWORD_PTR>(window));
-    // Above the dialog's own controls, which may reach down to the bottom of the screen.
-    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    FollowOwner(window);
     return window;
 }
 

@@ -19,7 +19,6 @@ constexpr int TitleIndent = 6;
 constexpr int DoneButtonWidth = 32;
 constexpr int DoneButtonHeight = 20;
 constexpr int DoneButtonMargin = 3;
-constexpr UINT_PTR OwnerSubclassId = 1;
 
 using UniqueFont = UniqueGdi<HFONT>;
 
@@ -79,22 +78,14 @@ void PaintBar(HWND bar) {
     EndPaint(bar, &paint);
 }
 
-// Keeps the bar in step with its dialog: shown and hidden with it, repainted on a new title.
-LRESULT CALLBACK OwnerSubclassProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR, DWORD_PTR data) {
-    auto bar = reinterpret_cast<HWND>(data);
-    LRESULT result = DefSubclassProc(dialog, message, wParam, lParam);
-    if (message == WM_SETTEXT) {
-        InvalidateRect(bar, nullptr, TRUE);
-    } else if (message == WM_WINDOWPOSCHANGED) {
-        auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
-        if (position->flags & SWP_SHOWWINDOW) {
-            ShowWindow(bar, SW_SHOWNOACTIVATE);
-        } else if (position->flags & SWP_HIDEWINDOW) {
-            ShowWindow(bar, SW_HIDE);
-        }
-    }
-    return result;
+// The Done button keeps to the right end of the bar, whatever the width of the screen.
+void PlaceDoneButton(HWND bar) {
+    RECT client{};
+    GetClientRect(bar, &client);
+    SetWindowPos(GetDlgItem(bar, IDOK), nullptr,
+                 client.right - Scaled(DoneButtonMargin) - Scaled(DoneButtonWidth),
+                 (client.bottom - Scaled(DoneButtonHeight)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK NavigationBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -105,6 +96,15 @@ LRESULT CALLBACK NavigationBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:
         PaintBar(bar);
         return 0;
+    case WM_SETTINGCHANGE:
+        // The screen has turned: the bar goes across the top of the screen as it is now.
+        if (wParam == SettingChangeReset) {
+            MoveWindowTo(bar, NavigationBarRect());
+        }
+        break;
+    case WM_SIZE:
+        PlaceDoneButton(bar);
+        return 0;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) {
             SendMessageW(GetWindow(bar, GW_OWNER), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
@@ -113,7 +113,7 @@ LRESULT CALLBACK NavigationBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(GetWindow(bar, GW_OWNER), OwnerSubclassProc, OwnerSubclassId);
+        StopFollowingOwner(bar);
         delete BarState(bar);
         SetWindowLongPtrW(bar, GWLP_USERDATA, 0);
         break;
@@ -133,18 +133,6 @@ bool RegisterBarClass() {
         return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     }();
     return registered;
-}
-
-BOOL CALLBACK MatchOwnedBar(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<std::pair<HWND, HWND>*>(data);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (lstrcmpW(className, NavigationBarClass) == 0 &&
-        GetWindow(window, GW_OWNER) == search->first) {
-        search->second = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // The Done button works like a push button but never takes the focus: a tap on it must leave
@@ -183,22 +171,19 @@ LRESULT CALLBACK DoneButtonSubclassProc(HWND button, UINT message, WPARAM wParam
 }
 
 void AddDoneButton(HWND bar, HWND dialog) {
-    HWND done = CreateWindowExW(
-        0, WC_BUTTONW, L"ok", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
-        ScreenWidth - DoneButtonMargin - DoneButtonWidth,
-        (NavigationBarHeight - DoneButtonHeight) / 2, DoneButtonWidth, DoneButtonHeight, bar,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), ShellModule(), nullptr);
+    HWND done = CreateWindowExW(0, WC_BUTTONW, L"ok", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0,
+                                Scaled(DoneButtonWidth), Scaled(DoneButtonHeight), bar,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), ShellModule(),
+                                nullptr);
     SendMessageW(done, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont(dialog)), FALSE);
     SetWindowSubclass(done, DoneButtonSubclassProc, 0, 0);
+    PlaceDoneButton(bar);
 }
 
 } // namespace
 
 HWND FindNavigationBar(HWND dialog) {
-    std::pair<HWND, HWND> search{dialog, nullptr};
-    EnumThreadWindows(GetWindowThreadProcessId(dialog, nullptr), MatchOwnedBar,
-                      reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    return FindOwnedWindow(dialog, NavigationBarClass);
 }
 
 HWND ShowNavigationBar(HWND dialog, bool doneButton) {
@@ -207,25 +192,20 @@ HWND ShowNavigationBar(HWND dialog, bool doneButton) {
         if (!RegisterBarClass()) {
             return nullptr;
         }
+        RECT place = NavigationBarRect();
         bar = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, NavigationBarClass, L"",
-                              WS_POPUP, 0, 0, ScreenWidth, NavigationBarHeight, dialog, nullptr,
-                              ShellModule(), nullptr);
+                              WS_POPUP, place.left, place.top, place.right - place.left,
+                              place.bottom - place.top, dialog, nullptr, ShellModule(), nullptr);
         if (bar == nullptr) {
             return nullptr;
         }
         auto state = std::make_unique<NavigationBar>();
         state->titleFont = BoldFontLike(DialogFont(dialog));
         SetWindowLongPtrW(bar, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
-        SetWindowSubclass(dialog, OwnerSubclassProc, OwnerSubclassId,
-                          reinterpret_cast<DWORD_PTR>(bar));
+        FollowOwner(bar);
     }
     if (doneButton && GetDlgItem(bar, IDOK) == nullptr) {
         AddDoneButton(bar, dialog);
-    }
-    // A dialog still being initialised is shown later; the bar follows it then.
-    if (IsWindowVisible(dialog)) {
-        SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
     InvalidateRect(bar, nullptr, TRUE);
     return bar;

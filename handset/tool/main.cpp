@@ -1,10 +1,12 @@
 // handset.exe: the command-line control of the emulated handset.
 #include "handset/registry/store_registry.h"
+#include "handset/shell/screen.h"
 #include "handset/tool/console_output.h"
 #include "handset/tool/soft_reset.h"
 
 #include <windows.h>
 
+#include <cwchar>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +34,9 @@ constexpr wchar_t Usage[] =
     L"      while on, the configuration manager refuses every document\n"
     L"  logon-fails on|off\n"
     L"      while on, MAPILogonEx gives no session\n"
+    L"  screen WIDTHxHEIGHT|display [--dpi N]\n"
+    L"      gives the handset a screen of that form, or the display's, and turns the screen of\n"
+    L"      the programs running; --dpi sets the dots per inch of programs started later\n"
     L"  softreset\n"
     L"      starts each *.lnk shortcut of the Startup folder in name order and waits for it;\n"
     L"      prints its command, then \"  exit code N\" (or \"  not started, error N\", or\n"
@@ -181,6 +186,37 @@ int Switch(const Args& args, bool (*set)(bool)) {
     return set(args[1] == L"on") ? 0 : Failed(L"could not write the switch");
 }
 
+// WIDTHxHEIGHT in pixels, both positive.
+std::optional<SIZE> ParseForm(const std::wstring& text) {
+    int width = 0;
+    int height = 0;
+    wchar_t rest = 0;
+    if (swscanf(text.c_str(), L"%dx%d%lc", &width, &height, &rest) != 2 || width <= 0 ||
+        height <= 0) {
+        return std::nullopt;
+    }
+    return SIZE{width, height};
+}
+
+int Screen(const Args& args) {
+    bool dpiGiven = args.size() == 4 && args[2] == L"--dpi";
+    if (args.size() != 2 && !dpiGiven) {
+        return Bad(L"screen takes WIDTHxHEIGHT or display, and optionally --dpi N");
+    }
+    std::optional<SIZE> form = ParseForm(args[1]);
+    if (!form && args[1] != L"display") {
+        return Bad(L"expected WIDTHxHEIGHT or display, got \"" + args[1] + L"\"");
+    }
+    int dpi = dpiGiven ? _wtoi(args[3].c_str()) : 0;
+    if (dpiGiven && (dpi < 48 || dpi > 480)) {
+        return Bad(L"--dpi takes dots per inch from 48 to 480");
+    }
+    if (dpiGiven && !handset::SetDisplayDpi(dpi)) {
+        return Failed(L"could not write the dots per inch");
+    }
+    return handset::TurnScreen(form) ? 0 : Failed(L"could not write the screen's form");
+}
+
 int SoftReset(const Args& args) {
     if (args.size() != 1) {
         return Bad(L"softreset takes no arguments");
@@ -220,6 +256,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"logon-fails") {
         return Switch(args, handset::SetLogonFails);
+    }
+    if (command == L"screen") {
+        return Screen(args);
     }
     if (command == L"softreset") {
         return SoftReset(args);

@@ -61,9 +61,10 @@ TEST(AboutDialog, FillsTheScreenStaysOpenOnOtherCommandsAndEndsWithOneOnDone) {
     INT_PTR result = RunAbout([](HWND about) {
         RECT rect{};
         GetWindowRect(about, &rect);
-        EXPECT_TRUE(rect.left == 0 && rect.top == 26 && rect.right == 240 && rect.bottom == 320);
+        EXPECT_TRUE(rect.left == 0 && rect.top == 26 && rect.right == 240 && rect.bottom == 294);
         HWND menuBar = SHFindMenuBar(about);
-        EXPECT_NE(menuBar, nullptr);
+        ASSERT_NE(menuBar, nullptr);
+        EXPECT_TRUE(IsWindowVisible(menuBar));
         EXPECT_EQ(SendMessageW(menuBar, TB_BUTTONCOUNT, 0, 0), 0) << "the menu bar is empty";
 
         for (WPARAM command : {WPARAM{IDCANCEL}, WPARAM{IDM_ABOUT}, WPARAM{IDM_QUIT},

@@ -54,12 +54,14 @@ HWND WaitForShownWindowWith(int controlId) {
     return nullptr;
 }
 
-// The menu bar's toolbar: the child of the dialog's menu-bar window.
+// The menu bar's toolbar: the child of the menu-bar window that the dialog owns.
 HWND FindSoftKeyToolbar(HWND dialog) {
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        if (HWND toolbar = FindWindowExW(child, nullptr, TOOLBARCLASSNAMEW, nullptr)) {
-            return toolbar;
+    for (HWND window = GetTopWindow(nullptr); window != nullptr;
+         window = GetWindow(window, GW_HWNDNEXT)) {
+        if (GetWindow(window, GW_OWNER) == dialog) {
+            if (HWND toolbar = FindWindowExW(window, nullptr, TOOLBARCLASSNAMEW, nullptr)) {
+                return toolbar;
+            }
         }
     }
     return nullptr;

@@ -13,14 +13,20 @@
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/installed_program.h"
+#include "tests/support/process.h"
+#include "tests/support/rect_text.h"
 #include "tests/support/scoped_handset.h"
+#include "tests/support/scoped_screen.h"
 #include "tests/ui/shown_dialogs.h"
 #include "ui/resource.h"
+
+#include <functional>
 
 namespace {
 
 using testing_support::Parm;
 using testing_support::ReadTextLines;
+using testing_support::RectText;
 using testing_support::SettingsOf;
 using testing_support::TextFileBytes;
 using testing_support::WriteBytes;
@@ -62,6 +68,109 @@ HWND WaitForMainDialog(DWORD processId) {
         Sleep(100);
     }
     return nullptr;
+}
+
+// Waits up to three seconds for what is wanted.
+bool WaitFor(const std::function<bool()>& wanted) {
+    for (int attempt = 0; attempt < 60; ++attempt) {
+        if (wanted()) {
+            return true;
+        }
+        Sleep(50);
+    }
+    return wanted();
+}
+
+// The shown top-level window of the program's that owner owns and that is of the class.
+HWND OwnedWindow(HWND owner, const std::wstring& className) {
+    for (HWND window = GetTopWindow(nullptr); window != nullptr;
+         window = GetWindow(window, GW_HWNDNEXT)) {
+        if (GetWindow(window, GW_OWNER) == owner && ui_testing::ClassOf(window) == className &&
+            IsWindowVisible(window)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+// The shown top-level window of a process with that class and title.
+HWND ShownWindow(DWORD processId, const wchar_t* className, const wchar_t* title) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, className, title)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && IsWindowVisible(window)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+RECT ScreenRectOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+std::string Describe(HWND control) {
+    return "control " + std::to_string(GetDlgCtrlID(control)) + " " +
+           testing::PrintToString(ui_testing::TextOf(control));
+}
+
+// Each shown control of window lies whole inside area (on the screen), no two overlap, and each
+// shows its text whole in font.
+void ExpectLaidOut(HWND window, const RECT& area, HFONT font) {
+    std::vector<HWND> shown;
+    for (HWND control = GetWindow(window, GW_CHILD); control != nullptr;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+        if (IsWindowVisible(control)) {
+            shown.push_back(control);
+        }
+    }
+    for (size_t i = 0; i < shown.size(); ++i) {
+        RECT rect = ScreenRectOf(shown[i]);
+        EXPECT_TRUE(Inside(rect, area)) << Describe(shown[i]);
+        EXPECT_TRUE(ui_testing::TextShowsWhole(shown[i], font)) << Describe(shown[i]);
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            RECT other = ScreenRectOf(shown[j]);
+            RECT common{};
+            EXPECT_FALSE(IntersectRect(&common, &rect, &other))
+                << Describe(shown[i]) << " overlaps " << Describe(shown[j]);
+        }
+    }
+}
+
+// The client area of a window, on the screen.
+RECT ClientOnScreen(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
+}
+
+// The tab control below its row of tabs, on the screen. The tab control of another process
+// writes the rectangle of its first tab into memory of its own process.
+RECT BelowTheTabs(HWND tabs) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(tabs, &processId);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    RECT tab{};
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(tab), MEM_COMMIT, PAGE_READWRITE);
+    EXPECT_TRUE(SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(remote)));
+    EXPECT_TRUE(ReadProcessMemory(process, remote, &tab, sizeof(tab), nullptr));
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    RECT area{};
+    GetClientRect(tabs, &area);
+    area.top = tab.bottom;
+    MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    return area;
 }
 
 class InteractiveProgram : public ::testing::Test {
@@ -228,9 +337,9 @@ TEST_F(InteractiveProgram, ASessionWithTheKeysAloneRepairsWhatWasTypedForTheAcco
                TextFileBytes({L"[Home]", Parm(L"INSERVER", L"pop.saved")}));
     Start();
     SetForegroundWindow(dialog);
-    // The dialog opens on Home, with the focus on the account list. Reaching a field with Tab
-    // selects its text, so what is typed replaces it.
-    ASSERT_EQ(FocusAfterKeys(IDC_ACCOUNT_LIST), IDC_ACCOUNT_LIST);
+    // The dialog opens on Home, with the focus on ">", the first control in keyboard order.
+    // Reaching a field with Tab selects its text, so what is typed replaces it.
+    ASSERT_EQ(FocusAfterKeys(IDC_NEXT_ACCOUNT), IDC_NEXT_ACCOUNT);
     Press(VK_TAB, 3, IDC_IN_SERVER);
     ui_testing::TypeText(L"pop.home");
     Press(VK_TAB, 1, IDC_OUT_SERVER);
@@ -252,9 +361,9 @@ TEST_F(InteractiveProgram, ASessionWithTheKeysAloneRepairsWhatWasTypedForTheAcco
     ui_testing::PressKey(VK_SPACE);
 
     // Another account, chosen with Down in the list: its own page, and its own repair.
-    Press(VK_TAB, 6, IDC_ACCOUNT_LIST, true);
+    Press(VK_TAB, 5, IDC_ACCOUNT_LIST, true);
     ui_testing::PressKey(VK_DOWN);
-    Press(VK_TAB, 3, IDC_SMTP_USERNAME);
+    Press(VK_TAB, 2, IDC_SMTP_USERNAME);
     ui_testing::TypeText(L"me@work");
     Press(VK_TAB, 3, IDC_REPAIR);
     ui_testing::PressKey(VK_SPACE);
@@ -367,3 +476,98 @@ TEST_F(InteractiveProgram, WhileABatchRunHoldsTheLockTheDialogShowsAtOnceAndLeav
 }
 
 } // namespace
+
+namespace {
+
+struct ScreenForm {
+    const char* name;
+    SIZE size;
+    int dpi;
+};
+
+// The dialogs' font, "MS Shell Dlg" of 8 points, as a program started at dpi makes it.
+HFONT DialogFont(int dpi) {
+    return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Shell Dlg");
+}
+
+} // namespace
+
+TEST_F(InteractiveProgram, FitsEveryScreenAHandsetHasAndRepairsByATap) {
+    const ScreenForm forms[] = {{"portrait", {240, 320}, 96},
+                                {"landscape", {320, 240}, 96},
+                                {"square", {240, 240}, 96},
+                                {"VGA", {480, 640}, 192},
+                                {"VGA landscape", {640, 480}, 192}};
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    for (const ScreenForm& form : forms) {
+        SCOPED_TRACE(form.name);
+        testing_support::ScopedScreen screen(form.size, form.dpi);
+        Start();
+        SetForegroundWindow(dialog);
+        HFONT font = DialogFont(form.dpi);
+        const int bar = MulDiv(26, form.dpi, 96);
+
+        // The whole width, from below the navigation bar down to the menu bar, which is on the
+        // screen at the bottom.
+        HWND menuBar = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (menuBar = OwnedWindow(dialog, L"menu_worker")); }));
+        const RECT barPlace{0, form.size.cy - bar, form.size.cx, form.size.cy};
+        const RECT dialogPlace{0, bar, form.size.cx, form.size.cy - bar};
+        EXPECT_EQ(RectText(ScreenRectOf(menuBar)), RectText(barPlace));
+        EXPECT_EQ(RectText(ScreenRectOf(dialog)), RectText(dialogPlace));
+
+        // The page's controls whole inside the tab control, below its row of tabs.
+        HWND tabs = GetDlgItem(dialog, IDC_SETTINGS_TABS);
+        HWND page = FindWindowExW(tabs, nullptr, L"#32770", nullptr);
+        ASSERT_NE(page, nullptr);
+        const RECT belowTheTabs = BelowTheTabs(tabs);
+        EXPECT_GE(ScreenRectOf(page).top, belowTheTabs.top) << "the page covers the tabs";
+        ExpectLaidOut(page, belowTheTabs, font);
+
+        // A tap on "3 - Repair", and its result line shown in its place.
+        ui_testing::Tap(GetDlgItem(dialog, IDC_REPAIR));
+        EXPECT_EQ(ResultAfterRepair(), L"Account successfully repaired");
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_RESULT_LINE)));
+        ExpectLaidOut(dialog, ClientOnScreen(dialog), font);
+
+        // A tap on Options opens its menu on the screen.
+        ui_testing::TapAt({barPlace.right - bar / 2, (barPlace.top + barPlace.bottom) / 2});
+        HWND menu = nullptr;
+        EXPECT_TRUE(WaitFor([&] {
+            return (menu = ShownWindow(process.dwProcessId, L"#32768", nullptr)) != nullptr;
+        }));
+        const RECT screenArea{0, 0, form.size.cx, form.size.cy};
+        EXPECT_TRUE(menu != nullptr && Inside(ScreenRectOf(menu), screenArea));
+        ui_testing::PressKey(VK_ESCAPE);
+        EXPECT_TRUE(WaitFor([&] { return !ShownWindow(process.dwProcessId, L"#32768", nullptr); }));
+
+        // The About dialog fits too.
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_ABOUT, 0), 0);
+        HWND about = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            return (about = ShownWindow(process.dwProcessId, L"#32770", L"About Courierfix"));
+        }));
+        EXPECT_EQ(RectText(ScreenRectOf(about)), RectText(dialogPlace));
+        ExpectLaidOut(about, ClientOnScreen(about), font);
+        PostMessageW(about, WM_COMMAND, IDOK, 0);
+
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
+        EXPECT_EQ(WaitForExit(), 0u);
+        DeleteObject(font);
+    }
+
+    // A turn of the screen while the program runs, made by handset.exe as a user's turn is.
+    testing_support::ScopedScreen portrait(SIZE{240, 320}, 96);
+    Start();
+    auto turn = testing_support::RunProcess(L"\"" + testing_support::BinFolder() +
+                                            L"handset.exe\" screen 320x240");
+    EXPECT_EQ(turn.exitCode, 0u);
+    EXPECT_TRUE(WaitFor([&] { return RectText(ScreenRectOf(dialog)) == "0,26,320,214"; }))
+        << RectText(ScreenRectOf(dialog));
+    EXPECT_EQ(RectText(ScreenRectOf(OwnedWindow(dialog, L"menu_worker"))), "0,214,320,240");
+    EXPECT_GE(ScreenRectOf(GetDlgItem(dialog, IDC_REPAIR)).left,
+              ScreenRectOf(GetDlgItem(dialog, IDC_SETTINGS_TABS)).right);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
+    EXPECT_EQ(WaitForExit(), 0u);
+}

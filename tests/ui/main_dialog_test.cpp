@@ -18,8 +18,10 @@
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/installed_program.h"
+#include "tests/support/rect_text.h"
 #include "tests/support/scoped_handset.h"
 #include "tests/support/scoped_mapi.h"
+#include "tests/support/scoped_screen.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/shown_dialogs.h"
 #include "ui/dialog_template.h"
@@ -170,20 +172,22 @@ TEST_F(MainDialog, ListsTheAccountsSortedAndOpensOnTheFirst) {
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_REPAIR)));
 }
 
-TEST_F(MainDialog, TabAndShiftTabVisitTheControlsInTheOrderTheyAppear) {
+TEST_F(MainDialog, TabAndShiftTabVisitNextTheListTheTabsTheFieldsAndRepair) {
     handset::AddAccount(L"Work");
     Open();
-    Activate(Item(IDC_ACCOUNT_LIST));
+    // The moves are the dialog manager's: the program leaves WM_NEXTDLGCTL to it.
+    EXPECT_FALSE(MainDialogProc(dialog, WM_NEXTDLGCTL, 0, FALSE));
+    Activate(Item(IDC_NEXT_ACCOUNT));
     for (int tab : {0, 1}) {
         SCOPED_TRACE(testing::Message() << "tab " << tab);
         ChooseTab(tab);
-        std::vector<HWND> order = {Item(IDC_ACCOUNT_LIST), Item(IDC_NEXT_ACCOUNT),
+        std::vector<HWND> order = {Item(IDC_NEXT_ACCOUNT), Item(IDC_ACCOUNT_LIST),
                                    Item(IDC_SETTINGS_TABS)};
         for (const auto& field : FieldsOfTab(tab)) {
             order.push_back(GetDlgItem(Page(), field.controlId));
         }
         order.push_back(Item(IDC_REPAIR));
-        ASSERT_EQ(GetFocus(), Item(IDC_ACCOUNT_LIST));
+        ASSERT_EQ(GetFocus(), Item(IDC_NEXT_ACCOUNT));
         for (size_t step = 1; step <= order.size(); ++step) {
             ui_testing::PressKey(VK_TAB);
             ui_testing::TakeInput(dialog);
@@ -195,6 +199,51 @@ TEST_F(MainDialog, TabAndShiftTabVisitTheControlsInTheOrderTheyAppear) {
             EXPECT_EQ(GetFocus(), order[order.size() - step]) << "Shift+Tab number " << step;
         }
     }
+}
+
+// Every control of the dialog and of the page, in z-order, with its id and its place.
+Lines Places(HWND dialog, HWND page) {
+    Lines places;
+    for (HWND window : {dialog, page}) {
+        for (HWND control = GetWindow(window, GW_CHILD); control != nullptr;
+             control = GetWindow(control, GW_HWNDNEXT)) {
+            RECT place = ui_testing::RectInParent(control);
+            std::string text =
+                std::to_string(GetDlgCtrlID(control)) + " " + testing_support::RectText(place);
+            places.push_back(std::wstring(text.begin(), text.end()));
+        }
+    }
+    return places;
+}
+
+TEST_F(MainDialog, ATurnOfTheScreenKeepsWhatWasTypedAndTurningBackRestoresEveryPlace) {
+    handset::AddAccount(L"Alpha");
+    handset::AddAccount(L"Beta");
+    testing_support::ScopedScreen screen(SIZE{240, 320});
+    Open();
+    ChooseAccount(1);
+    ChooseTab(1);
+    HWND field = GetDlgItem(Page(), IDC_SMTP_USERNAME);
+    Type(IDC_SMTP_USERNAME, L"typed");
+    Activate(field);
+    const Lines portrait = Places(dialog, Page());
+
+    screen.Turn(SIZE{320, 240});
+    RECT client{};
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(testing_support::RectText(client), "0,0,320,188");
+    EXPECT_NE(Places(dialog, Page()), portrait);
+    EXPECT_GE(ui_testing::RectInParent(Item(IDC_REPAIR)).left,
+              ui_testing::RectInParent(Item(IDC_SETTINGS_TABS)).right)
+        << "the landscape places put Repair beside the tabs";
+    screen.Turn(SIZE{240, 320});
+    EXPECT_EQ(Places(dialog, Page()), portrait);
+
+    // The same page, account, text and focus all along.
+    EXPECT_EQ(GetDlgItem(Page(), IDC_SMTP_USERNAME), field);
+    EXPECT_EQ(Selected()->GetName(), L"Beta");
+    EXPECT_EQ(Field(IDC_SMTP_USERNAME), L"typed");
+    EXPECT_EQ(GetFocus(), field);
 }
 
 TEST_F(MainDialog, NextAccountWrapsAroundAndRebuildsThePage) {

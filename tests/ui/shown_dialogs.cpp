@@ -97,17 +97,16 @@ std::vector<HWND> Controls(HWND dialog) {
     std::vector<HWND> controls;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassOf(child) != L"menu_worker") {
-            controls.push_back(child);
-        }
+        controls.push_back(child);
     }
     return controls;
 }
 
 std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(
-        static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    // Asked for with messages, which reach a window of another process too.
+    std::wstring text(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(
+        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 
@@ -124,11 +123,13 @@ RECT RectInParent(HWND window) {
     return rect;
 }
 
-bool TextFitsOnOneLine(HWND control, SIZE* needed) {
+bool TextFitsOnOneLine(HWND control, SIZE* needed, HFONT font) {
     std::wstring text = TextOf(control);
-    HDC dc = GetDC(control);
-    HGDIOBJ previous =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    HDC dc = GetDC(nullptr);
+    if (font == nullptr) {
+        font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    }
+    HGDIOBJ previous = SelectObject(dc, font);
     SIZE size{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     // The last character's advance may end in blank space; only its ink has to show.
@@ -137,13 +138,40 @@ bool TextFitsOnOneLine(HWND control, SIZE* needed) {
         size.cx -= last.abcC;
     }
     SelectObject(dc, previous);
-    ReleaseDC(control, dc);
+    ReleaseDC(nullptr, dc);
     RECT client{};
     GetClientRect(control, &client);
     if (needed != nullptr) {
         *needed = size;
     }
     return size.cx <= client.right && size.cy <= client.bottom;
+}
+
+bool TextShowsWhole(HWND control, HFONT font) {
+    LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    const bool isStatic = lstrcmpiW(ClassOf(control).c_str(), L"Static") == 0;
+    if (TextOf(control).empty() || (isStatic && (style & SS_TYPEMASK) == SS_ICON)) {
+        return true;
+    }
+    if (TextFitsOnOneLine(control, nullptr, font)) {
+        return true;
+    }
+    // A label that wraps its words may take as many lines as its height holds.
+    const bool wraps = isStatic && (style & SS_TYPEMASK) <= SS_RIGHT;
+    if (!wraps) {
+        return false;
+    }
+    RECT client{};
+    GetClientRect(control, &client);
+    RECT needed{0, 0, client.right, 0};
+    std::wstring text = TextOf(control);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, font);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    return needed.right <= client.right && needed.bottom <= client.bottom;
 }
 
 namespace {

@@ -29,7 +29,7 @@ UniqueWindow ShowMainDialog();
 // A template created modeless with a procedure that does nothing, as a child of parent if given.
 UniqueWindow CreatePlainDialog(UINT templateId, HWND parent = nullptr);
 
-// The dialog's controls in template order; the menu bar is not one of them.
+// The dialog's controls in template order.
 std::vector<HWND> Controls(HWND dialog);
 
 std::wstring TextOf(HWND window);
@@ -38,9 +38,13 @@ std::wstring ClassOf(HWND window);
 // The window's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND window);
 
-// Whether the control's text fits on one line of its client area in the control's font, up to
-// the ink of its last character.
-bool TextFitsOnOneLine(HWND control, SIZE* needed = nullptr);
+// Whether the control's text fits on one line of its client area in the control's font (or in
+// font, for a control of another process), up to the ink of its last character.
+bool TextFitsOnOneLine(HWND control, SIZE* needed = nullptr, HFONT font = nullptr);
+
+// Whether the control's text shows whole in font: on one line, or on the lines that a label
+// wrapping its words has room for. Icons show no text.
+bool TextShowsWhole(HWND control, HFONT font);
 
 void PumpMessages();
 

@@ -1,6 +1,9 @@
+#include "tests/handset/shell/shell_test_ids.h"
 #include "tests/handset/shell/test_dialog.h"
+#include "tests/support/scoped_screen.h"
 
 #include <aygshell.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 using namespace shell_testing;
@@ -51,14 +54,75 @@ TitleArea SampleTitleArea(HWND bar) {
 
 } // namespace
 
-TEST(InitDialog, FullScreenDialogLosesItsCaptionAndFillsTheScreenBelowTheNavigationBar) {
-    for (DWORD sizing : {DWORD{SHIDIF_SIZEDLGFULLSCREEN}, DWORD{SHIDIF_SIZEDLG}}) {
+TEST(InitDialog, FullScreenDialogLosesItsCaptionAndFillsTheScreenBetweenTheBars) {
+    struct Case {
+        DWORD sizing;
+        const char* screen; // the dialog's rectangle; without caption and borders all client area
+        const char* client;
+    };
+    const Case cases[] = {{SHIDIF_SIZEDLGFULLSCREEN, "0,26,240,294", "0,0,240,268"},
+                          {SHIDIF_SIZEDLG, "0,26,240,294", "0,0,240,268"},
+                          {SHIDIF_FULLSCREENNOMENUBAR, "0,26,240,320", "0,0,240,294"}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(testing::Message() << "flags " << test.sizing);
         TestDialog dialog;
-        EXPECT_TRUE(InitDialog(dialog.Window(), sizing | SHIDIF_SIPDOWN));
-        EXPECT_EQ(RectText(ScreenRect(dialog.Window())), "0,26,240,320") << "flags " << sizing;
-        // Without caption and borders the whole window is client area.
-        EXPECT_EQ(RectText(ClientRect(dialog.Window())), "0,0,240,294") << "flags " << sizing;
-        EXPECT_NE(NavigationBarOf(dialog.Window()), nullptr) << "flags " << sizing;
+        EXPECT_TRUE(InitDialog(dialog.Window(), test.sizing | SHIDIF_SIPDOWN));
+        EXPECT_EQ(RectText(ScreenRect(dialog.Window())), test.screen);
+        EXPECT_EQ(RectText(ClientRect(dialog.Window())), test.client);
+        EXPECT_NE(NavigationBarOf(dialog.Window()), nullptr);
+    }
+}
+
+// A full-screen dialog with its menu bar, as a program makes it.
+struct FullScreenDialog {
+    FullScreenDialog() {
+        SHINITDLGINFO init{SHIDIM_FLAGS, dialog.Window(),
+                           SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_DONEBUTTON};
+        SHInitDialog(&init);
+        ShowWindow(dialog.Window(), SW_SHOW);
+        SHMENUBARINFO info{};
+        info.cbSize = sizeof(info);
+        info.hwndParent = dialog.Window();
+        info.nToolBarId = IDR_TEST_MENUBAR;
+        info.hInstRes = TestModule();
+        SHCreateMenuBar(&info);
+        menuBar = info.hwndMB;
+    }
+    // The dialog, the navigation bar and the menu bar, and where each bar's right button ends.
+    std::string Layout() const {
+        RECT done = ScreenRect(DoneButtonOf(dialog.Window()));
+        RECT softKey{};
+        SendMessageW(menuBar, TB_GETRECT, IDM_MENU, reinterpret_cast<LPARAM>(&softKey));
+        MapWindowPoints(FindWindowExW(menuBar, nullptr, TOOLBARCLASSNAMEW, nullptr), nullptr,
+                        reinterpret_cast<POINT*>(&softKey), 2);
+        return RectText(ScreenRect(dialog.Window())) + " " +
+               RectText(ScreenRect(NavigationBarOf(dialog.Window()))) + " " +
+               RectText(ScreenRect(menuBar)) + " " + std::to_string(done.right) + " " +
+               std::to_string(softKey.right);
+    }
+    TestDialog dialog;
+    HWND menuBar = nullptr;
+};
+
+TEST(InitDialog, FullScreenDialogAndItsBarsFitEachScreenAndFollowATurn) {
+    struct Form {
+        std::optional<SIZE> size; // nothing: the display's, 640 x 640 for the tests
+        const char* layout;
+    };
+    const Form forms[] = {
+        {SIZE{320, 240}, "0,26,320,214 0,0,320,26 0,214,320,240 317 320"},
+        {SIZE{240, 240}, "0,26,240,214 0,0,240,26 0,214,240,240 237 240"},
+        {std::nullopt, "0,26,640,614 0,0,640,26 0,614,640,640 637 640"},
+        {SIZE{240, 320}, "0,26,240,294 0,0,240,26 0,294,240,320 237 240"},
+    };
+    testing_support::ScopedScreen screen(SIZE{240, 320});
+    FullScreenDialog turned;
+    for (const Form& form : forms) {
+        SCOPED_TRACE(form.layout);
+        screen.Turn(form.size);
+        PumpMessages();
+        EXPECT_EQ(turned.Layout(), form.layout) << "a dialog open while the screen turned";
+        EXPECT_EQ(FullScreenDialog().Layout(), form.layout) << "a dialog opened afterwards";
     }
 }
 

@@ -105,11 +105,13 @@ protected:
 
 } // namespace
 
-TEST_F(MenuBar, IsAMenuWorkerDockedAtTheBottomOfItsParent) {
+TEST_F(MenuBar, IsAWindowOfItsOwnAtTheBottomOfTheScreenWhereTheDialogEnds) {
     EXPECT_EQ(ClassOf(bar), L"menu_worker");
-    EXPECT_EQ(GetParent(bar), dialog.Window());
+    EXPECT_FALSE(GetWindowLongPtrW(bar, GWL_STYLE) & WS_CHILD);
+    EXPECT_EQ(GetWindow(bar, GW_OWNER), dialog.Window());
     EXPECT_EQ(SHFindMenuBar(dialog.Window()), bar);
     EXPECT_EQ(RectText(ScreenRect(bar)), "0,294,240,320");
+    EXPECT_EQ(ScreenRect(dialog.Window()).bottom, ScreenRect(bar).top);
     EXPECT_TRUE(IsWindowVisible(toolbar));
 }
 
@@ -183,13 +185,21 @@ TEST_F(MenuBar, AnItemChosenFromTheDropDownReachesTheDialog) {
     EXPECT_EQ(LOWORD(dialog.Commands()[0]), IDM_OTHER_ITEM);
 }
 
-TEST_F(MenuBar, StaysDockedWhenItsParentChangesSize) {
-    SetWindowPos(dialog.Window(), nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
-    RECT client = ClientRect(dialog.Window());
-    RECT rect = ScreenRect(bar);
-    MapWindowPoints(nullptr, dialog.Window(), reinterpret_cast<POINT*>(&rect), 2);
-    EXPECT_EQ(RectText(rect), RectText({0, client.bottom - 26, client.right, client.bottom}));
-    EXPECT_GE(ButtonRect(IDM_MENU).right, client.right - 1);
+TEST_F(MenuBar, IsShownHiddenAndDestroyedWithItsDialog) {
+    ASSERT_TRUE(IsWindowVisible(bar));
+    ShowWindow(dialog.Window(), SW_HIDE);
+    EXPECT_FALSE(IsWindowVisible(bar));
+    ShowWindow(dialog.Window(), SW_SHOW);
+    EXPECT_TRUE(IsWindowVisible(bar));
+    // One made while its dialog is hidden waits for the dialog.
+    TestDialog hidden;
+    SHMENUBARINFO info = MenuBarInfo(hidden.Window(), IDR_TEST_MENUBAR);
+    ASSERT_TRUE(SHCreateMenuBar(&info));
+    EXPECT_FALSE(IsWindowVisible(info.hwndMB));
+    ShowWindow(hidden.Window(), SW_SHOW);
+    EXPECT_TRUE(IsWindowVisible(info.hwndMB));
+    DestroyWindow(hidden.Window());
+    EXPECT_FALSE(IsWindow(info.hwndMB));
 }
 
 TEST_F(MenuBar, DestroyingTheBarDestroysItsMenu) {

@@ -60,11 +60,6 @@ RECT ClientRect(HWND window) {
     return rect;
 }
 
-std::string RectText(const RECT& rect) {
-    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
-           std::to_string(rect.right) + "," + std::to_string(rect.bottom);
-}
-
 std::wstring ClassOf(HWND window) {
     wchar_t name[128] = {};
     GetClassNameW(window, name, 128);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "tests/support/rect_text.h"
+
 #include <string>
 #include <vector>
 
@@ -36,8 +38,7 @@ void PumpMessages();
 
 RECT ScreenRect(HWND window);
 RECT ClientRect(HWND window);
-// "left,top,right,bottom", so that a rectangle is checked in one comparison.
-std::string RectText(const RECT& rect);
+using testing_support::RectText;
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);
 

@@ -4,6 +4,7 @@
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 #include "tests/support/scoped_handset.h"
+#include "tests/support/scoped_screen.h"
 #include "tests/support/temp_folder.h"
 
 #include <windows.h>
@@ -57,6 +58,9 @@ std::wstring State() {
     }
     text += handset::LogonFails() ? L"logon fails\n" : L"";
     text += handset::RefusesDocuments() ? L"refuses\n" : L"";
+    std::optional<SIZE> screen = handset::ScreenForm();
+    text += screen ? std::to_wstring(screen->cx) + L"x" + std::to_wstring(screen->cy) : L"display";
+    text += L" at " + std::to_wstring(handset::DisplayDpi().value_or(0)) + L" DPI\n";
     return text + L"startup " + handset::StartupFolder().value_or(L"(none)");
 }
 
@@ -130,6 +134,19 @@ TEST_F(HandsetToolTest, SwitchesTurnOnAndOff) {
     EXPECT_FALSE(handset::LogonFails());
 }
 
+TEST_F(HandsetToolTest, ScreenChoosesTheFormAndTheDpiOrTheDisplay) {
+    testing_support::ScopedScreen portrait(SIZE{240, 320}, 96);
+    auto landscape = Handset(L"screen 320x240 --dpi 192");
+    EXPECT_EQ(landscape.exitCode, 0u) << landscape.output;
+    ASSERT_TRUE(handset::ScreenForm());
+    EXPECT_EQ(handset::ScreenForm()->cx, 320);
+    EXPECT_EQ(handset::ScreenForm()->cy, 240);
+    EXPECT_EQ(handset::DisplayDpi(), 192);
+    EXPECT_EQ(Handset(L"screen display").exitCode, 0u);
+    EXPECT_FALSE(handset::ScreenForm());
+    EXPECT_EQ(handset::DisplayDpi(), 192);
+}
+
 TEST_F(HandsetToolTest, StartupFolderDefaultsPrintsAndSets) {
     ScopedStartupValue::Remove();
     auto initial = Handset(L"startup-folder");
@@ -181,6 +198,15 @@ TEST_F(HandsetToolTest, BadInputSaysSoOnOneLineAndChangesNothing) {
              L"logon-fails ON",
              L"logon-fails on off",
              L"softreset now",
+             L"screen",
+             L"screen 320",
+             L"screen 320x",
+             L"screen 0x240",
+             L"screen 320x240x",
+             L"screen 320x240 extra",
+             L"screen display --dpi",
+             L"screen display --dpi 5",
+             L"screen 320x240 --dpx 96",
          }) {
         auto result = Handset(arguments);
         std::string what = Utf8(arguments);
