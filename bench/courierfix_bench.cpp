@@ -1,6 +1,16 @@
 // courierfix_bench.exe: timings that need the program's own code in process. Prints one number
 // per line, in microseconds.
 //
+//   repair DOCUMENTS ACCOUNTS RUNS
+//                              the repair of all saved accounts, the whole way the program does
+//                              it from start-up to shutdown, and the handset's floor with the
+//                              documents of DOCUMENTS, alternately: "program US" and "floor US"
+//                              for each run. The program must lie in the program folder of a
+//                              handset with ACCOUNTS stores and a config saving them all. Every
+//                              run is checked (exit code 0, ACCOUNTS repairs logged OK and
+//                              nothing else, "Done" last; ACCOUNTS stores opened and every
+//                              document accepted); a run that fails stops the benchmark with
+//                              exit code 1 and a line on stderr
 //   config FOLDER LINES RUNS   saving, then loading, the section of the account "Work" in a
 //                              config of about LINES lines in FOLDER: "save US" and "load US"
 //                              for each run; a run that saves or loads the wrong thing stops
@@ -16,9 +26,11 @@
 
 #include "accounts/account_discovery.h"
 #include "accounts/account_table.h"
+#include "app/startup.h"
 #include "files/program_folder.h"
 #include "store/config_file.h"
 #include "files/text_file.h"
+#include "floor_work.h"
 #include "ui/dialog_template.h"
 #include "ui/main_dialog.h"
 #include "ui/resource.h"
@@ -78,6 +90,103 @@ int BenchConfig(const std::wstring& folder, int lines, int runs) {
     return 0;
 }
 
+// Runs before the timings, to load what the first run of each would otherwise load; checked, not
+// counted.
+constexpr int WarmUpRuns = 3;
+
+void NoDialog() {}
+
+// Empties log.txt, so that a run that wrote no log of its own cannot pass on the last one's.
+bool EmptyRunLog() {
+    HANDLE log = CreateFileW(GetRunLogPath().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                             0, nullptr);
+    if (log == INVALID_HANDLE_VALUE) {
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    CloseHandle(log);
+    return true;
+}
+
+// Why the log of a run of the repair of all saved accounts does not show every one of the
+// accounts repaired, or empty when it does.
+std::string RunLogFault(int accounts) {
+    TextLineReader reader(GetRunLogPath());
+    std::wstring line, last;
+    int repaired = 0;
+    while (reader.ReadLine(line)) {
+        if (line.find(L"FAILED") != std::wstring::npos ||
+            line.find(L"not found") != std::wstring::npos) {
+            return "a repair is logged as failed";
+        }
+        repaired += line.starts_with(L"repairing [") && line.ends_with(L"]: OK.");
+        last = line;
+    }
+    if (!reader.IsOpen() || reader.Failed()) {
+        return "log.txt could not be read";
+    }
+    if (repaired != accounts) {
+        return "log.txt holds " + std::to_string(repaired) + " repairs logged OK, not " +
+               std::to_string(accounts);
+    }
+    if (last != L"Done") {
+        return "log.txt does not end with Done";
+    }
+    return {};
+}
+
+// One run of the program's work, timed, then checked; -1 after a line on stderr on a failure.
+long long TimeProgramWork(int accounts) {
+    if (!EmptyRunLog()) {
+        std::fprintf(stderr, "courierfix_bench: log.txt could not be emptied\n");
+        return -1;
+    }
+    const auto start = Clock::now();
+    const int exitCode = RunCourierfix(GetModuleHandleW(nullptr), L"--autorepairall", NoDialog);
+    const long long took = MicrosecondsSince(start);
+    std::string fault = exitCode != 0 ? "the repair exited with " + std::to_string(exitCode)
+                                      : RunLogFault(accounts);
+    if (!fault.empty()) {
+        std::fprintf(stderr, "courierfix_bench: %s\n", fault.c_str());
+        return -1;
+    }
+    return took;
+}
+
+// One run of the floor's work, timed, then checked; -1 after a line on stderr on a failure.
+long long TimeFloorWork(const std::vector<std::wstring>& documents, int accounts) {
+    const auto start = Clock::now();
+    const FloorOutcome outcome = RunFloorWork(documents);
+    const long long took = MicrosecondsSince(start);
+    if (!outcome.allAccepted || outcome.storesOpened != accounts) {
+        std::fprintf(stderr,
+                     "courierfix_bench: the floor opened %d stores of %d, and %s every document\n",
+                     outcome.storesOpened, accounts, outcome.allAccepted ? "had" : "not");
+        return -1;
+    }
+    return took;
+}
+
+int BenchRepair(const std::wstring& documentsPath, int accounts, int runs) {
+    const std::vector<std::wstring> documents = ReadFloorDocuments(documentsPath);
+    if (static_cast<int>(documents.size()) != accounts) {
+        std::fprintf(stderr, "courierfix_bench: %zu documents for %d accounts\n", documents.size(),
+                     accounts);
+        return 1;
+    }
+    // One of each in turn, so that whatever the machine does meanwhile falls on both alike.
+    for (int run = -WarmUpRuns; run < runs; ++run) {
+        const long long program = TimeProgramWork(accounts);
+        const long long floor = program < 0 ? -1 : TimeFloorWork(documents, accounts);
+        if (floor < 0) {
+            return 1;
+        }
+        if (run >= 0) {
+            std::printf("program %lld\nfloor %lld\n", program, floor);
+        }
+    }
+    return 0;
+}
+
 INT_PTR CALLBACK EmptyDialogProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG;
 }
@@ -132,9 +241,15 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"config" && argc == 5) {
         return BenchConfig(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
     }
+    if (mode == L"repair" && argc == 5) {
+        return BenchRepair(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
+    }
     if (mode == L"dialog" && argc == 3) {
         return BenchDialog(std::wstring(argv[2]) == L"main");
     }
-    std::fprintf(stderr, "usage: courierfix_bench config FOLDER LINES RUNS | dialog main|empty\n");
+    std::fprintf(
+        stderr,
+        "usage: courierfix_bench repair DOCUMENTS ACCOUNTS RUNS | config FOLDER LINES RUNS | "
+        "dialog main|empty\n");
     return 2;
 }
