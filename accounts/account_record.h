@@ -28,7 +28,7 @@ public:
     // read did not yield the property.
     HRESULT InitFromStore(IMsgStore* openStore);
 
-    std::wstring GetName() const { return displayName; }
+    const std::wstring& GetName() const { return displayName; }
 
     // The GUID as the configuration manager addresses the account: 38 characters, braced,
     // upper-case hexadecimal. Empty for a record that was never initialised.
