@@ -1,5 +1,8 @@
 #include "files/text_file.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 constexpr size_t chunkSize = 64 * 1024;
@@ -85,6 +88,33 @@ std::wstring DecodeUtf8WithLoneSurrogates(std::string_view bytes) {
         return {};
     }
     return text;
+}
+
+// Whether any byte of the word is zero: the classic test on the whole word at once.
+bool HasZeroByte(std::uint64_t word) {
+    return ((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull) != 0;
+}
+
+// The first CR or LF at or after from, or npos. Eight bytes are tested at a time, since a large
+// config is mostly lines that are only passed over, and a byte at a time made finding their ends
+// cost more than the work the file is read for.
+size_t FindLineEnd(std::string_view text, size_t from) {
+    constexpr std::uint64_t carriageReturns = 0x0D0D0D0D0D0D0D0Dull;
+    constexpr std::uint64_t lineFeeds = 0x0A0A0A0A0A0A0A0Aull;
+    size_t at = from;
+    for (; at + sizeof(std::uint64_t) <= text.size(); at += sizeof(std::uint64_t)) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        if (HasZeroByte(word ^ carriageReturns) || HasZeroByte(word ^ lineFeeds)) {
+            break;
+        }
+    }
+    for (; at < text.size(); ++at) {
+        if (text[at] == '\n' || text[at] == '\r') {
+            return at;
+        }
+    }
+    return std::string_view::npos;
 }
 
 } // namespace
@@ -229,7 +259,7 @@ bool TextLineReader::ReadLineBytes(std::string& bytes) {
                 continue;
             }
         }
-        size_t end = buffer.find_first_of("\r\n", position);
+        size_t end = FindLineEnd(buffer, position);
         size_t stop = end == std::string::npos ? buffer.size() : end;
         if (bytes.size() + (stop - position) > MaxTextLineBytes) {
             failed = true;

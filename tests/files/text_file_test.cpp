@@ -91,6 +91,26 @@ TEST_F(TextFiles, ReadsTheLinesOfFilesMadeAnywhere) {
     }
 }
 
+TEST_F(TextFiles, FindsALineEndAtEveryPlaceOfAWordAmongBytesThatAreNearlyOne) {
+    // Line ends are looked for eight bytes at a time: lines of every length up to two words, each
+    // with each line end, made of characters one bit away from CR or LF (0x8A and 0x8D among the
+    // bytes of their UTF-8).
+    const std::wstring nearly = L"\x0B\x0C\x0E\x09\x1D\x2A\x4A\x4D\x8A\x8D";
+    std::string bytes;
+    Lines expected;
+    for (const char* end : {"\r\n", "\n", "\r"}) {
+        for (size_t length = 0; length <= 17; ++length) {
+            std::wstring line;
+            for (size_t at = 0; at < length; ++at) {
+                line += nearly[(at + length) % nearly.size()];
+            }
+            bytes += testing_support::Utf8(line) + end;
+            expected.push_back(line);
+        }
+    }
+    EXPECT_EQ(ReadAll(bytes), expected);
+}
+
 TEST_F(TextFiles, ReadsLinesLongerThanItsBufferAndSplitAcrossIt) {
     // The reader takes 64 KiB at a time: put a line end, a CRLF split by the boundary, a
     // character of four bytes right on it and a line several buffers long after them.
