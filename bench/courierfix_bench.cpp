@@ -96,7 +96,8 @@ constexpr int WarmUpRuns = 3;
 
 void NoDialog() {}
 
-// Empties log.txt, so that a run that wrote no log of its own cannot pass on the last one's.
+// Empties log.txt, so that a run that wrote no log of its own cannot pass on the last one's. The
+// program still replaces a log that is there, as at every start on a handset.
 bool EmptyRunLog() {
     HANDLE log = CreateFileW(GetRunLogPath().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                              0, nullptr);
@@ -158,9 +159,10 @@ long long TimeFloorWork(const std::vector<std::wstring>& documents, int accounts
     const FloorOutcome outcome = RunFloorWork(documents);
     const long long took = MicrosecondsSince(start);
     if (!outcome.allAccepted || outcome.storesOpened != accounts) {
-        std::fprintf(stderr,
-                     "courierfix_bench: the floor opened %d stores of %d, and %s every document\n",
-                     outcome.storesOpened, accounts, outcome.allAccepted ? "had" : "not");
+        std::fprintf(stderr, "courierfix_bench: the floor opened %d stores of %d and %s\n",
+                     outcome.storesOpened, accounts,
+                     outcome.allAccepted ? "had every document accepted"
+                                         : "had a document refused");
         return -1;
     }
     return took;

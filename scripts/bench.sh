@@ -249,9 +249,10 @@ results="$work/results.md"
 {
   echo "# Courierfix benchmark"
   echo
-  echo "Run on $(date -u '+%Y-%m-%d %H:%M UTC'): ${cpu:-an unnamed CPU}, $(nproc) cores,"
-  echo "$system, Linux $(uname -r), $("$WINE" --version). Load average (1, 5, 15 minutes) at the"
-  echo "start: $load_before; at the end: $(cut -d' ' -f1-3 /proc/loadavg)."
+  echo "- Run: $(date -u '+%Y-%m-%d %H:%M UTC'), $runs runs per row"
+  echo "- Machine: ${cpu:-unnamed CPU}, $(nproc) cores, $system, Linux $(uname -r)"
+  echo "- Wine: $("$WINE" --version)"
+  echo "- Load average (1, 5, 15 minutes): $load_before at the start, $(cut -d' ' -f1-3 /proc/loadavg) at the end"
   echo
   echo "Each figure is the median of the runs its row gives, with the fastest and the slowest run"
   echo "in brackets. The program's work is the repair of all saved accounts in process, from"
