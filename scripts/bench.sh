@@ -12,7 +12,7 @@
 # Every run checks itself: a program that fails, a repair not logged as OK, a document refused or
 # a timing that is missing stops the benchmark with its reason. Writes build/bench/results.md and
 # prints it; exits non-zero when a target is missed.
-set -euo pipefail
+set -Eeuo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/wine-env.sh"
 runs=${RUNS:-51}
@@ -33,6 +33,8 @@ fail() {
   echo "bench: $*" >&2
   exit 1
 }
+# Whatever fails without a word of its own stops the benchmark all the same, saying what failed.
+trap 'fail "line $LINENO: $BASH_COMMAND failed"' ERR
 handset() { wine_run 60 "$bin/handset.exe" "$@" | tr -d '\r'; }
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
@@ -41,7 +43,8 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 prefix_ticks() {
   local environ stat comm total=0
   local -a fields
-  for environ in $(grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null); do
+  # grep cannot read the environment of every process, nor of one that ended meanwhile.
+  for environ in $(grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null || true); do
     read -r stat 2>/dev/null <"${environ%environ}stat" || continue
     comm=${stat#*(}
     comm=${comm%%)*}
@@ -286,4 +289,7 @@ results="$work/results.md"
 } >"$results"
 echo
 cat "$results"
-[[ "$s1$s2$s3$s4$s5$s6" != *MISSED* ]]
+if [[ "$s1$s2$s3$s4$s5$s6" == *MISSED* ]]; then
+  echo "bench: a target was missed" >&2
+  exit 1
+fi
