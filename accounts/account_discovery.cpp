@@ -5,18 +5,16 @@ HRESULT EnumerateAccounts(IMAPISession* session, AccountTable& table) {
         return MAPI_E_INVALID_PARAMETER;
     }
 
-    IMAPITable* opened = nullptr;
-    HRESULT status = session->GetMsgStoresTable(MAPI_UNICODE, &opened);
-    InterfaceOwner<IMAPITable> stores(opened);
-    if (FAILED(status) || !stores) {
+    InterfaceOwner<IMAPITable> stores;
+    HRESULT status = session->GetMsgStoresTable(MAPI_UNICODE, stores.Put());
+    if (FAILED(status) || !stores.IsValid()) {
         return status;
     }
 
     for (;;) {
-        LPSRowSet received = nullptr;
-        status = stores->QueryRows(1, 0, &received);
-        RowSet rows(received);
-        if (FAILED(status) || !rows || rows->cRows != 1) {
+        RowSet rows;
+        status = stores->QueryRows(1, 0, rows.Put());
+        if (FAILED(status) || !rows.IsValid() || rows->cRows != 1) {
             return status;
         }
 

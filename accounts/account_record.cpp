@@ -11,11 +11,9 @@ namespace {
 HRESULT ReadProperty(IMsgStore* store, ULONG tag, MapiBuffer<SPropValue>& values) {
     SizedSPropTagArray(1, tags) = {1, {tag}};
     ULONG count = 0;
-    LPSPropValue received = nullptr;
-    HRESULT status =
-        store->GetProps(reinterpret_cast<LPSPropTagArray>(&tags), MAPI_UNICODE, &count, &received);
-    values.reset(received);
-    if (SUCCEEDED(status) && (count < 1 || received == nullptr)) {
+    HRESULT status = store->GetProps(reinterpret_cast<LPSPropTagArray>(&tags), MAPI_UNICODE, &count,
+                                     values.Put());
+    if (SUCCEEDED(status) && (count < 1 || !values.IsValid())) {
         return -1;
     }
     return status;
@@ -24,13 +22,13 @@ HRESULT ReadProperty(IMsgStore* store, ULONG tag, MapiBuffer<SPropValue>& values
 } // namespace
 
 HRESULT AccountRecord::InitFromStore(IMsgStore* openStore) {
-    store.reset(openStore);
-    if (!store) {
+    store.Reset(openStore);
+    if (!store.IsValid()) {
         return -1;
     }
 
     MapiBuffer<SPropValue> guidValues;
-    HRESULT status = ReadProperty(store.get(), AccountGuidTag, guidValues);
+    HRESULT status = ReadProperty(store.Get(), AccountGuidTag, guidValues);
     if (FAILED(status)) {
         return status;
     }
@@ -39,7 +37,7 @@ HRESULT AccountRecord::InitFromStore(IMsgStore* openStore) {
     }
 
     MapiBuffer<SPropValue> nameValues;
-    status = ReadProperty(store.get(), PR_DISPLAY_NAME_W, nameValues);
+    status = ReadProperty(store.Get(), PR_DISPLAY_NAME_W, nameValues);
     if (FAILED(status)) {
         return status;
     }
@@ -48,8 +46,7 @@ HRESULT AccountRecord::InitFromStore(IMsgStore* openStore) {
     }
 
     // The GUID stays where the messaging system put it; the record keeps that buffer.
-    guid = guidValues->Value.lpguid;
-    guidBuffer = std::move(guidValues);
+    guidValue = std::move(guidValues);
     displayName = nameValues->Value.lpszW;
     return status;
 }
@@ -67,11 +64,11 @@ std::wstring AccountRecord::GetParmLine(int index) const {
 }
 
 std::wstring AccountRecord::GetGuidText() const {
-    if (guid == nullptr) {
+    if (!guidValue.IsValid()) {
         return {};
     }
     wchar_t text[39] = {};
-    StringFromGUID2(*guid, text, 39);
+    StringFromGUID2(*guidValue->Value.lpguid, text, 39);
     return text;
 }
 
@@ -86,7 +83,7 @@ int AccountRecord::SetParmValue(const std::wstring& settingName, const std::wstr
 }
 
 int AccountRecord::Repair() const {
-    if (!store) {
+    if (!store.IsValid()) {
         return 0;
     }
     return SubmitProvisioningDocument(GetGuidText(), parmLines);

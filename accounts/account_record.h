@@ -20,8 +20,6 @@ public:
     static constexpr int MaxParmLines = 10;
 
     AccountRecord() { parmLines.reserve(MaxParmLines); }
-    AccountRecord(const AccountRecord&) = delete;
-    AccountRecord& operator=(const AccountRecord&) = delete;
 
     // Takes the store with its one reference, whatever the outcome, and reads the account's GUID
     // and display name from it. Non-negative on success; the failed read's status, or -1 when a
@@ -61,9 +59,10 @@ public:
     int Repair() const;
 
 private:
-    const GUID* guid = nullptr;
     std::wstring displayName;
     InterfaceOwner<IMsgStore> store;
-    MapiBuffer<SPropValue> guidBuffer;
+    // The GUID's property as the messaging system gave it; empty until the record holds an
+    // account.
+    MapiBuffer<SPropValue> guidValue;
     std::vector<std::wstring> parmLines;
 };

@@ -16,8 +16,6 @@ public:
     static constexpr int MaxAccounts = 20;
 
     AccountTable() { accounts.reserve(MaxAccounts); }
-    AccountTable(const AccountTable&) = delete;
-    AccountTable& operator=(const AccountTable&) = delete;
 
     void Append(std::unique_ptr<AccountRecord> account) { accounts.push_back(std::move(account)); }
 

@@ -1,71 +1,73 @@
-// Owners of the system's handles that the program holds: each is closed exactly once, by the
-// function that belongs to its kind, when its owner goes.
+// Owners of what the system hands the program: each handle, block or reference is given back
+// exactly once, by the function that belongs to its kind, when its owner goes.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
+#include <type_traits>
 #include <utility>
 
-template <typename Kind> class OwnedHandleOf {
+// Owns one handle of type Handle, given back with close. The value that means "none" is an
+// integer turned into a Handle when it is needed, since INVALID_HANDLE_VALUE cannot be a constant
+// of a pointer type.
+template <typename Handle, auto close, std::intptr_t invalidValue = 0> class Owned {
 public:
-    using Handle = typename Kind::Handle;
+    static Handle Invalid() {
+        if constexpr (invalidValue == 0) {
+            return nullptr;
+        } else {
+            return reinterpret_cast<Handle>(invalidValue);
+        }
+    }
 
-    OwnedHandleOf() = default;
-    explicit OwnedHandleOf(Handle handle) : handle(handle) {}
-    ~OwnedHandleOf() { Reset(); }
-    OwnedHandleOf(OwnedHandleOf&& other) noexcept : handle(other.Release()) {}
-    OwnedHandleOf& operator=(OwnedHandleOf&& other) noexcept {
+    Owned() = default;
+    explicit Owned(Handle handle) : handle(handle) {}
+    ~Owned() { Reset(); }
+    Owned(Owned&& other) noexcept : handle(other.Release()) {}
+    Owned& operator=(Owned&& other) noexcept {
         if (this != &other) {
             Reset(other.Release());
         }
         return *this;
     }
-    OwnedHandleOf(const OwnedHandleOf&) = delete;
-    OwnedHandleOf& operator=(const OwnedHandleOf&) = delete;
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
 
     Handle Get() const { return handle; }
-    bool IsValid() const { return handle != Kind::Invalid(); }
+    bool IsValid() const { return handle != Invalid(); }
 
-    void Reset(Handle replacement = Kind::Invalid()) {
+    // What is held is given back, and replacement is held instead.
+    void Reset(Handle replacement = Invalid()) {
         if (IsValid()) {
-            Kind::Close(handle);
+            close(handle);
         }
         handle = replacement;
     }
-    Handle Release() { return std::exchange(handle, Kind::Invalid()); }
+    // Hands what is held to the caller, who gives it back.
+    Handle Release() { return std::exchange(handle, Invalid()); }
+
+    // For a call that hands out a handle through a pointer: what is held is given back first, so
+    // the owner then holds whatever the call put there.
+    Handle* Put() {
+        Reset();
+        return &handle;
+    }
+
+    // For owners of a structure or an interface.
+    Handle operator->() const requires std::is_class_v<std::remove_pointer_t<Handle>> {
+        return handle;
+    }
 
 private:
-    Handle handle = Kind::Invalid();
+    Handle handle = Invalid();
 };
 
 // A file opened with CreateFileW.
-struct FileHandleKind {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle handle) { CloseHandle(handle); }
-};
-using OwnedHandle = OwnedHandleOf<FileHandleKind>;
-
+using OwnedHandle = Owned<HANDLE, &CloseHandle, -1>;
 // A kernel object such as a mutex, which is null when there is none.
-struct KernelObjectKind {
-    using Handle = HANDLE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle handle) { CloseHandle(handle); }
-};
-using OwnedKernelObject = OwnedHandleOf<KernelObjectKind>;
-
+using OwnedKernelObject = Owned<HANDLE, &CloseHandle>;
 // A search of FindFirstFileW.
-struct FindHandleKind {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle handle) { FindClose(handle); }
-};
-using OwnedFind = OwnedHandleOf<FindHandleKind>;
-
+using OwnedFind = Owned<HANDLE, &FindClose, -1>;
 // An open registry key.
-struct RegistryKeyKind {
-    using Handle = HKEY;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle handle) { RegCloseKey(handle); }
-};
-using OwnedKey = OwnedHandleOf<RegistryKeyKind>;
+using OwnedKey = Owned<HKEY, &RegCloseKey>;
