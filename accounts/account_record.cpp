@@ -3,8 +3,6 @@
 #include "provisioning/parm_line.h"
 #include "provisioning/provisioning_document.h"
 
-#include <objbase.h>
-
 namespace {
 
 // Reads one property of the store. The values, when the call gave any, end up in values.
@@ -64,12 +62,7 @@ std::wstring AccountRecord::GetParmLine(int index) const {
 }
 
 std::wstring AccountRecord::GetGuidText() const {
-    if (!guidValue.IsValid()) {
-        return {};
-    }
-    wchar_t text[39] = {};
-    StringFromGUID2(*guidValue->Value.lpguid, text, 39);
-    return text;
+    return guidValue.IsValid() ? GuidText(*guidValue->Value.lpguid) : std::wstring();
 }
 
 int AccountRecord::GetParmValue(const std::wstring& settingName, std::wstring& value) const {

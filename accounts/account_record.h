@@ -8,11 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "accounts/account_guid.h"
 #include "accounts/mapi_owners.h"
-
-// The store property that holds an account's GUID; a store is a mail account exactly when it
-// has it.
-constexpr ULONG AccountGuidTag = 0x81130048;
 
 class AccountRecord {
 public:
@@ -28,8 +25,7 @@ public:
 
     const std::wstring& GetName() const { return displayName; }
 
-    // The GUID as the configuration manager addresses the account: 38 characters, braced,
-    // upper-case hexadecimal. Empty for a record that was never initialised.
+    // The account's GuidText; empty for a record that was never initialised.
     std::wstring GetGuidText() const;
 
     int GetParmLineCount() const { return static_cast<int>(parmLines.size()); }

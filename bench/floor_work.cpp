@@ -7,9 +7,9 @@
 #include <cfgmgrapi.h>
 #include <objbase.h>
 
-namespace {
+#include "accounts/account_guid.h"
 
-constexpr ULONG AccountGuidTag = 0x81130048;
+namespace {
 
 // Opens every store of the table and reads its GUID, as discovery must. The number of stores
 // opened, or -1 when the table could not be had.

@@ -1,4 +1,4 @@
-// The least that any batch repair must make the handset do, with nothing of the program in it:
+// The least that any batch repair must make the handset do, with none of the program's work in it:
 // the baseline of the program's own work, run as a process by handset_floor.exe and in process
 // by courierfix_bench.exe.
 #pragma once

@@ -4,6 +4,7 @@
 #include <mapix.h>
 #include <mapiutil.h>
 
+#include "accounts/account_guid.h"
 #include "handset/messaging/messaging_diagnostics.h"
 #include "handset/registry/store_registry.h"
 #include "tests/support/scoped_handset.h"
@@ -16,8 +17,6 @@
 #include <vector>
 
 namespace {
-
-constexpr ULONG AccountGuidTag = 0x81130048;
 
 struct Row {
     std::vector<BYTE> entryId;
