@@ -41,7 +41,7 @@ bool RepairNamedAccounts(RunLog& log, const std::wstring& listText) {
 }
 
 std::optional<std::wstring> SectionName(const std::wstring& headerLine) {
-    if (headerLine.empty() || headerLine[0] != L'[') {
+    if (!IsHeaderLine(headerLine)) {
         return std::nullopt;
     }
     // A header that ends with "]" names the text between its "[" and that last "]", so
@@ -60,7 +60,7 @@ bool RepairAllSavedAccounts(RunLog& log, const std::wstring& configPath) {
     std::vector<std::wstring> names;
     // A config that is there but cannot be read is a failure; a missing one holds no sections.
     bool allRepaired = ReadConfigLines(configPath, [&names](std::string& bytes) {
-        if (!bytes.empty() && bytes[0] == '[') {
+        if (IsHeaderLine(bytes)) {
             if (auto name = SectionName(DecodeLine(bytes))) {
                 names.push_back(std::move(*name));
             }

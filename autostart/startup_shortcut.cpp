@@ -85,8 +85,7 @@ int CreateStartupShortcut(const std::wstring& programPath, std::wstring_view arg
     TextFileWriter writer = TextFileWriter::Replace(path, ByteOrderMark::Omitted);
     writer.Write(StartupShortcutLine(programPath, argumentText));
     writer.EndLine();
-    bool written = writer.Commit();
-    written = writer.Close() && written;
+    const bool written = writer.CommitAndClose();
     if (!written) {
         // A half-written shortcut would run something else after the next soft reset.
         DeleteFileW(path.c_str());

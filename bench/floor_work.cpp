@@ -8,6 +8,7 @@
 #include <objbase.h>
 
 #include "accounts/account_guid.h"
+#include "files/unicode.h"
 
 namespace {
 
@@ -64,12 +65,7 @@ std::vector<std::wstring> ReadFloorDocuments(const std::wstring& path) {
             end = bytes.size();
         }
         if (end > start) {
-            int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data() + start,
-                                             static_cast<int>(end - start), nullptr, 0);
-            std::wstring document(static_cast<size_t>(length), L'\0');
-            MultiByteToWideChar(CP_UTF8, 0, bytes.data() + start, static_cast<int>(end - start),
-                                document.data(), length);
-            documents.push_back(std::move(document));
+            documents.push_back(DecodeText(std::string_view(bytes).substr(start, end - start)));
         }
         start = end + 1;
     }

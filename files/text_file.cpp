@@ -10,38 +10,6 @@ constexpr std::string_view utf16LittleEndianMark = "\xFF\xFE";
 constexpr std::string_view utf16BigEndianMark = "\xFE\xFF";
 constexpr UINT windows1252 = 1252;
 
-std::wstring Decode(UINT codePage, DWORD flags, std::string_view bytes) {
-    int length = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()),
-                                     nullptr, 0);
-    if (length <= 0) {
-        return {};
-    }
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                        length);
-    return text;
-}
-
-void AppendUtf8(std::wstring_view text, std::string& bytes) {
-    if (text.empty()) {
-        return;
-    }
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                     nullptr, 0, nullptr, nullptr);
-    size_t start = bytes.size();
-    bytes.resize(start + static_cast<size_t>(length));
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                        bytes.data() + start, length, nullptr, nullptr);
-}
-
-bool IsHighSurrogate(wchar_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(wchar_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 // The UTF-8 of the text, where a surrogate outside a pair is encoded on its own (ED A0..BF
 // 80..BF) instead of becoming U+FFFD, so that it is read back as the same unit.
 void AppendUtf8KeepingLoneSurrogates(std::wstring_view text, std::string& bytes) {
@@ -65,7 +33,7 @@ std::wstring DecodeUtf8WithLoneSurrogates(std::string_view bytes) {
     size_t start = 0;
     auto decodePiece = [&](size_t end) {
         std::string_view piece = bytes.substr(start, end - start);
-        std::wstring decoded = Decode(CP_UTF8, MB_ERR_INVALID_CHARS, piece);
+        std::wstring decoded = DecodeText(piece, CP_UTF8, MB_ERR_INVALID_CHARS);
         text += decoded;
         return piece.empty() || !decoded.empty();
     };
@@ -123,30 +91,11 @@ std::wstring DecodeLine(std::string_view bytes) {
     if (bytes.empty()) {
         return {};
     }
-    std::wstring text = Decode(CP_UTF8, MB_ERR_INVALID_CHARS, bytes);
+    std::wstring text = DecodeText(bytes, CP_UTF8, MB_ERR_INVALID_CHARS);
     if (text.empty()) {
         text = DecodeUtf8WithLoneSurrogates(bytes);
     }
-    return !text.empty() ? text : Decode(windows1252, 0, bytes);
-}
-
-size_t Utf8Length(std::wstring_view text) {
-    if (text.empty()) {
-        return 0;
-    }
-    return static_cast<size_t>(WideCharToMultiByte(
-        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr));
-}
-
-size_t FindLoneSurrogate(std::wstring_view text, size_t from) {
-    for (size_t at = from; at < text.size(); ++at) {
-        if (IsHighSurrogate(text[at]) && at + 1 < text.size() && IsLowSurrogate(text[at + 1])) {
-            ++at;
-        } else if (IsHighSurrogate(text[at]) || IsLowSurrogate(text[at])) {
-            return at;
-        }
-    }
-    return std::wstring_view::npos;
+    return !text.empty() ? text : DecodeText(bytes, windows1252);
 }
 
 TextLineReader::TextLineReader(const std::wstring& path)
@@ -351,11 +300,11 @@ void TextFileWriter::EndLineAndFlush() {
     Flush();
 }
 
-bool TextFileWriter::Commit() {
+bool TextFileWriter::CommitAndClose() {
     if (!Flush() || !FlushFileBuffers(file.Get())) {
         failed = true;
     }
-    return !failed;
+    return Close() && !failed;
 }
 
 bool TextFileWriter::Close() {

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "files/handles.h"
+#include "files/unicode.h"
 
 // Past these sizes a file is not read at all: a file that never ends, or a line that does not,
 // must not take the program's memory with it.
@@ -29,13 +30,6 @@ inline constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 // The text of a line's bytes: UTF-8 when they are valid UTF-8 (a surrogate encoded on its own
 // included), else Windows-1252.
 std::wstring DecodeLine(std::string_view bytes);
-
-// The number of bytes of the text in UTF-8.
-size_t Utf8Length(std::wstring_view text);
-
-// Where the first surrogate that is not half of a pair stands at or after from, or npos. UTF-8
-// cannot carry such a unit: written, it becomes U+FFFD.
-size_t FindLoneSurrogate(std::wstring_view text, size_t from = 0);
 
 // Reads a file line by line; the line end is not part of the line.
 class TextLineReader {
@@ -106,8 +100,9 @@ public:
     // program is stopped right after.
     void EndLineAndFlush();
 
-    // Forces everything written to the disk. False if anything failed.
-    bool Commit();
+    // Forces everything written to the disk and closes the file. False if anything failed,
+    // closing included, so that a file reported written is whole on the disk.
+    bool CommitAndClose();
     // Closes the file. False if anything failed, closing included.
     bool Close();
 

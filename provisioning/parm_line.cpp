@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "files/unicode.h"
 #include "provisioning/provisioning_document.h"
 
 namespace {
@@ -17,16 +18,6 @@ bool IsXmlCharacter(unsigned long codePoint) {
            (codePoint >= 0x20 && codePoint <= 0xD7FF) ||
            (codePoint >= 0xE000 && codePoint <= 0xFFFD) ||
            (codePoint >= 0x10000 && codePoint <= 0x10FFFF);
-}
-
-void AppendCodePoint(std::wstring& text, unsigned long codePoint) {
-    if (codePoint < 0x10000) {
-        text += static_cast<wchar_t>(codePoint);
-        return;
-    }
-    codePoint -= 0x10000;
-    text += static_cast<wchar_t>(0xD800 + (codePoint >> 10));
-    text += static_cast<wchar_t>(0xDC00 + (codePoint & 0x3FF));
 }
 
 // Reads one line from its start to its end; each step either moves past what it read or tells
@@ -232,7 +223,7 @@ private:
         if (digits == 0 || !Skip(L";") || !IsXmlCharacter(codePoint)) {
             return false;
         }
-        AppendCodePoint(value, codePoint);
+        AppendCodePoint(value, static_cast<char32_t>(codePoint));
         return true;
     }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "files/unicode.h"
 #include "provisioning/parm_line.h"
 
 #include <cfgmgrapi.h>
@@ -30,12 +31,10 @@ bool IsXmlText(std::wstring_view text) {
             return false;
         }
         // A surrogate must be the first half of a pair followed by its second half.
-        if (unit >= 0xD800 && unit <= 0xDFFF) {
-            if (unit > 0xDBFF || at + 1 == text.size() || text[at + 1] < 0xDC00 ||
-                text[at + 1] > 0xDFFF) {
-                return false;
-            }
+        if (IsPairAt(text, at)) {
             ++at;
+        } else if (IsSurrogate(unit)) {
+            return false;
         }
     }
     return true;

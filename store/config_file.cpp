@@ -16,12 +16,6 @@
 
 namespace {
 
-// Whether a line's bytes begin a header line. "[" is one and the same byte in every encoding the
-// reader gives, so only header lines need decoding to be told apart.
-bool IsHeaderLine(std::string_view bytes) {
-    return !bytes.empty() && bytes[0] == '[';
-}
-
 // Called after each step of a save, for tests that stop a save there.
 void (*saveStepHook)(int step) = nullptr;
 
@@ -348,8 +342,7 @@ bool SaveAccountSection(const std::wstring& configPath, const std::wstring& disp
         writer.Write(line);
         writer.EndLine();
     }
-    bool written = writer.Commit();
-    written = writer.Close() && written;
+    const bool written = writer.CommitAndClose();
     if (written) {
         StepDone(1);
     }

@@ -14,6 +14,13 @@ class AccountTable;
 // The header line of an account's section.
 std::wstring AccountHeader(const std::wstring& displayName);
 
+// Whether a line, as text or as its bytes, begins a section: it begins with "[". That is one and
+// the same byte in every encoding the reader gives, so only header lines need decoding to be told
+// apart.
+template <typename Line> bool IsHeaderLine(const Line& line) {
+    return !line.empty() && line[0] == '[';
+}
+
 // The body lines of an account's first section: the lines after the first line that is exactly
 // "[" name "]", up to the next line that begins with "[" or the end of the file.
 using SavedSections = std::map<std::wstring, std::vector<std::wstring>>;

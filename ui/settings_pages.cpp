@@ -7,6 +7,7 @@
 
 #include "accounts/account_table.h"
 #include "files/program_folder.h"
+#include "files/unicode.h"
 #include "provisioning/parm_line.h"
 #include "ui/dialog_template.h"
 #include "ui/keyboard_order.h"
@@ -53,7 +54,7 @@ std::wstring TypedText(HWND page, int controlId, std::wstring text) {
         static_cast<size_t>(SendDlgItemMessageW(page, controlId, EM_GETLIMITTEXT, 0, 0));
     if (text.size() >= limit) {
         text.resize(limit);
-        if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) {
+        if (!text.empty() && IsHighSurrogate(text.back())) {
             text.pop_back();
         }
     }

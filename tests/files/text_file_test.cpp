@@ -192,8 +192,7 @@ TEST_F(TextFiles, WritesUtf8AndCrLfWithOrWithoutAByteOrderMark) {
     writer.EndLine();
     writer.WriteBytes("caf\xE9");
     writer.EndLine();
-    EXPECT_TRUE(writer.Commit());
-    EXPECT_TRUE(writer.Close());
+    EXPECT_TRUE(writer.CommitAndClose());
     EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF\xC3\xA9t\xC3\xA9 \xF0\x9F\x93\xA7\r\n\r\ncaf\xE9\r\n");
 
     TextFileWriter shortcut = TextFileWriter::Replace(path, ByteOrderMark::Omitted);
@@ -231,7 +230,7 @@ TEST_F(TextFiles, AWriterThatCannotOpenReportsIt) {
     writer.Write(L"ignored");
     writer.EndLineAndFlush();
     EXPECT_FALSE(writer.Good());
-    EXPECT_FALSE(writer.Commit());
+    EXPECT_FALSE(writer.CommitAndClose());
     EXPECT_FALSE(writer.Close());
 
     // A new file is never one that is there already.

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "accounts/account_record.h"
+#include "files/unicode.h"
 #include "handset/registry/store_registry.h"
 #include "provisioning/parm_line.h"
 #include "provisioning/provisioning_document.h"
@@ -20,6 +21,12 @@
 namespace {
 
 using testing_support::RandomText;
+
+// The character that a pair of surrogates stands for.
+char32_t CodePointOfPair(wchar_t high, wchar_t low) {
+    return 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) +
+           (static_cast<char32_t>(low) - 0xDC00);
+}
 
 constexpr uint32_t seed = 20261207;
 constexpr int cases = 10000;
@@ -110,10 +117,9 @@ private:
                 // A character of any plane written as a reference.
                 std::wstring character = random.Characters(1);
                 if (!character.empty()) {
-                    char32_t code =
-                        character.size() == 2
-                            ? 0x10000 + ((character[0] - 0xD800) << 10) + (character[1] - 0xDC00)
-                            : character[0];
+                    char32_t code = character.size() == 2
+                                        ? CodePointOfPair(character[0], character[1])
+                                        : character[0];
                     text += Reference(code);
                     meaning += character;
                 }

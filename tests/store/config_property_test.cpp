@@ -10,6 +10,7 @@
 #include <chrono>
 #include <optional>
 
+#include "files/unicode.h"
 #include "store/config_file.h"
 #include "tests/support/files.h"
 #include "tests/support/random_text.h"
@@ -25,17 +26,13 @@ using Lines = std::vector<std::wstring>;
 
 constexpr int cases = 10000;
 
-bool IsHeader(const std::wstring& line) {
-    return !line.empty() && line[0] == L'[';
-}
-
 // What a save must leave: every line outside the account's sections, then its new section.
 Lines ModelSave(const Lines& before, const std::wstring& name, const Lines& body) {
     const std::wstring header = L"[" + name + L"]";
     Lines after;
     bool inSection = false;
     for (const auto& line : before) {
-        inSection = line == header || (inSection && !IsHeader(line));
+        inSection = line == header || (inSection && !IsHeaderLine(line));
         if (!inSection) {
             after.push_back(line);
         }
@@ -55,7 +52,7 @@ Lines ModelSection(const Lines& lines, const std::wstring& name) {
     if (header == lines.end()) {
         return {};
     }
-    auto end = std::find_if(header + 1, lines.end(), IsHeader);
+    auto end = std::find_if(header + 1, lines.end(), IsHeaderLine<std::wstring>);
     return Lines(header + 1, end);
 }
 
@@ -75,7 +72,7 @@ TEST_F(ConfigProperty, SavingThenLoadingGivesBackTheLinesAndKeepsTheRestInOrder)
     // A line that is no header: anything but a line break, not beginning with "[".
     auto bodyLine = [&] {
         std::wstring line = random.Join(pieces, 3) + random.Characters(10, L"[");
-        return IsHeader(line) ? L" " + line : line;
+        return IsHeaderLine(line) ? L" " + line : line;
     };
     // Each case saves over what the case before left, and now and then over a fresh hand-made
     // file or none at all.
@@ -139,12 +136,7 @@ std::optional<std::wstring> ModelUtf8(std::string_view bytes) {
         if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
             return std::nullopt;
         }
-        if (code >= 0x10000) {
-            text += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
-            text += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            text += static_cast<wchar_t>(code);
-        }
+        AppendCodePoint(text, static_cast<char32_t>(code));
         at += length;
     }
     return text;
@@ -154,10 +146,7 @@ std::wstring ModelDecode(const std::string& bytes) {
     if (auto text = ModelUtf8(bytes)) {
         return *text;
     }
-    std::wstring text(bytes.size(), L'\0');
-    MultiByteToWideChar(1252, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                        static_cast<int>(text.size()));
-    return text;
+    return DecodeText(bytes, 1252);
 }
 
 // The lines of any bytes by the rules: a byte-order mark at the start is skipped, a line ends at

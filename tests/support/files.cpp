@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "files/unicode.h"
+
 namespace testing_support {
 
 bool FileExists(const std::wstring& path) {
@@ -24,27 +26,13 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                   0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                        nullptr, nullptr);
-    return result;
+    std::string bytes;
+    AppendUtf8(text, bytes);
+    return bytes;
 }
 
 std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
-    int size =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring result(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), result.data(),
-                        size);
-    return result;
+    return DecodeText(utf8);
 }
 
 std::vector<std::wstring> ReadTextLines(const std::wstring& path) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/unicode.h"
+
 namespace testing_support {
 
 class RandomText {
@@ -52,13 +54,7 @@ public:
             if (code < 0x10000 && excluded.find(static_cast<wchar_t>(code)) != excluded.npos) {
                 continue;
             }
-            if (code < 0x10000) {
-                text += static_cast<wchar_t>(code);
-            } else {
-                code -= 0x10000;
-                text += static_cast<wchar_t>(0xD800 + (code >> 10));
-                text += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
-            }
+            AppendCodePoint(text, code);
         }
         return text;
     }
