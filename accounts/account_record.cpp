@@ -54,13 +54,6 @@ int AccountRecord::AddParmLine(const std::wstring& line) {
     return 0;
 }
 
-std::wstring AccountRecord::GetParmLine(int index) const {
-    if (index < 0 || index >= GetParmLineCount()) {
-        return {};
-    }
-    return parmLines[static_cast<size_t>(index)];
-}
-
 std::wstring AccountRecord::GetGuidText() const {
     return guidValue.IsValid() ? GuidText(*guidValue->Value.lpguid) : std::wstring();
 }

@@ -33,9 +33,6 @@ public:
     // Appends the line after the ones held; 0, since a record has room for every line.
     int AddParmLine(const std::wstring& line);
 
-    // The line at index, or an empty string for an index outside the lines held.
-    std::wstring GetParmLine(int index) const;
-
     // Every line, in order.
     std::span<const std::wstring> GetParmLines() const { return parmLines; }
 

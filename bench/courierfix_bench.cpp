@@ -112,9 +112,11 @@ bool EmptyRunLog() {
 // accounts repaired, or empty when it does.
 std::string RunLogFault(int accounts) {
     TextLineReader reader(GetRunLogPath());
+    std::string bytes;
     std::wstring line, last;
     int repaired = 0;
-    while (reader.ReadLine(line)) {
+    while (reader.ReadLineBytes(bytes)) {
+        line = DecodeLine(bytes);
         if (line.find(L"FAILED") != std::wstring::npos ||
             line.find(L"not found") != std::wstring::npos) {
             return "a repair is logged as failed";

@@ -226,13 +226,6 @@ bool TextLineReader::ReadLineBytes(std::string& bytes) {
     }
 }
 
-bool TextLineReader::ReadLine(std::wstring& line) {
-    std::string bytes;
-    bool read = ReadLineBytes(bytes);
-    line = DecodeLine(bytes);
-    return read;
-}
-
 TextFileWriter::TextFileWriter(const std::wstring& path, DWORD disposition, ByteOrderMark mark)
     : file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr)) {

@@ -43,9 +43,7 @@ public:
     // is no text. What was read is then not the whole file.
     bool Failed() const { return failed; }
 
-    // The next line as text, or false at the end of the file or after a failure.
-    bool ReadLine(std::wstring& line);
-    // The same, as the line's bytes.
+    // The next line's bytes, or false at the end of the file or after a failure.
     bool ReadLineBytes(std::string& bytes);
 
 private:

@@ -267,12 +267,6 @@ std::vector<std::wstring> ReadAccountSection(const std::wstring& configPath,
     return found != sections.end() ? std::move(found->second) : std::vector<std::wstring>{};
 }
 
-void LoadAccountSection(AccountRecord& account, const std::wstring& configPath) {
-    for (const auto& line : ReadAccountSection(configPath, account.GetName())) {
-        account.AddParmLine(line);
-    }
-}
-
 bool LoadAccountSections(AccountTable& table, const std::wstring& configPath) {
     std::vector<std::wstring> names;
     names.reserve(static_cast<size_t>(table.accountCount()));

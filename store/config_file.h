@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-class AccountRecord;
 class AccountTable;
 
 // The header line of an account's section.
@@ -43,12 +42,9 @@ bool ReadAccountSections(const std::wstring& configPath, std::span<const std::ws
 std::vector<std::wstring> ReadAccountSection(const std::wstring& configPath,
                                              const std::wstring& displayName);
 
-// Appends the body lines of the account's first section to its parm lines. A missing or
-// unreadable file, or no section, adds nothing.
-void LoadAccountSection(AccountRecord& account, const std::wstring& configPath);
-
-// The same for every account of the table, reading the file once for all of them. False when
-// the file exists but could not be read whole; then no account got a line.
+// Appends the body lines of each account's first section to its parm lines, reading the file
+// once for all of them; an account without a section gets nothing. False when the file exists
+// but could not be read whole; then no account got a line.
 bool LoadAccountSections(AccountTable& table, const std::wstring& configPath);
 // The same, for the config file beside the program. When it fails, no save of this run writes
 // that file: the accounts do not hold what it holds, and a save would replace their sections.

@@ -8,10 +8,13 @@
 #include "accounts/account_table.h"
 #include "handset/messaging/messaging_diagnostics.h"
 #include "handset/registry/store_registry.h"
+#include "tests/support/account_lines.h"
 #include "tests/support/scoped_handset.h"
 #include "tests/support/scoped_mapi.h"
 
 namespace {
+
+using testing_support::ParmLineAt;
 
 using Names = std::vector<std::wstring>;
 
@@ -123,15 +126,15 @@ TEST_F(Discovery, WithoutASessionListsNothing) {
 TEST(AccountRecordLines, HoldEveryLineInTheOrderAdded) {
     AccountRecord record;
     EXPECT_EQ(record.GetParmLineCount(), 0);
-    EXPECT_EQ(record.GetParmLine(0), L"");
+    EXPECT_EQ(ParmLineAt(record, 0), L"");
     for (int index = 0; index < 3 * AccountRecord::MaxParmLines; ++index) {
         EXPECT_EQ(record.AddParmLine(L"line " + std::to_wstring(index)), 0);
     }
     EXPECT_EQ(record.GetParmLineCount(), 30);
-    EXPECT_EQ(record.GetParmLine(0), L"line 0");
-    EXPECT_EQ(record.GetParmLine(29), L"line 29");
-    EXPECT_EQ(record.GetParmLine(30), L"");
-    EXPECT_EQ(record.GetParmLine(-1), L"");
+    EXPECT_EQ(ParmLineAt(record, 0), L"line 0");
+    EXPECT_EQ(ParmLineAt(record, 29), L"line 29");
+    EXPECT_EQ(ParmLineAt(record, 30), L"");
+    EXPECT_EQ(ParmLineAt(record, -1), L"");
 }
 
 TEST(AccountRecordLines, ReadAndReplaceValuesByExactName) {
@@ -156,10 +159,10 @@ TEST(AccountRecordLines, ReadAndReplaceValuesByExactName) {
 
     // Only that line changes, in its place; the text around the value stays.
     EXPECT_EQ(record.SetParmValue(L"OUTSERVER", L"new"), 0);
-    EXPECT_EQ(record.GetParmLine(0), L"<parm name=\"OUTSERVER\" value=\"first\"/>");
-    EXPECT_EQ(record.GetParmLine(2), L"<parm name=\"OUTSERVER\" value=\"new\"/>");
+    EXPECT_EQ(ParmLineAt(record, 0), L"<parm name=\"OUTSERVER\" value=\"first\"/>");
+    EXPECT_EQ(ParmLineAt(record, 2), L"<parm name=\"OUTSERVER\" value=\"new\"/>");
     EXPECT_EQ(record.SetParmValue(L"OUTSERVER", L""), 0);
-    EXPECT_EQ(record.GetParmLine(2), L"<parm name=\"OUTSERVER\" value=\"\"/>");
+    EXPECT_EQ(ParmLineAt(record, 2), L"<parm name=\"OUTSERVER\" value=\"\"/>");
     EXPECT_EQ(record.GetParmLineCount(), 4);
 }
 
@@ -168,7 +171,7 @@ TEST(AccountRecordLines, KeepValuesWithXmlCharactersIntact) {
     record.AddParmLine(L"<parm name=\"AUTHSECRET\" value=\"old\"/>");
     const std::wstring password = L"a\"b&c<d>'e \U0001F511";
     EXPECT_EQ(record.SetParmValue(L"AUTHSECRET", password), 0);
-    EXPECT_EQ(record.GetParmLine(0),
+    EXPECT_EQ(ParmLineAt(record, 0),
               L"<parm name=\"AUTHSECRET\" value=\"a&quot;b&amp;c&lt;d&gt;&apos;e \U0001F511\"/>");
     std::wstring value;
     EXPECT_EQ(record.GetParmValue(L"AUTHSECRET", value), 0);
@@ -195,10 +198,10 @@ TEST(AccountRecordLines, PassOverHandMadeLinesThatAreNotXmlAndLeaveThemAsTheyAre
         EXPECT_EQ(record.SetParmValue(name, L"x"), -1) << name;
     }
     EXPECT_EQ(record.SetParmValue(L"INSERVER", L"new"), 0);
-    EXPECT_EQ(record.GetParmLine(4), L"<parm name='INSERVER' value='new'/>");
+    EXPECT_EQ(ParmLineAt(record, 4), L"<parm name='INSERVER' value='new'/>");
     EXPECT_EQ(record.GetParmLineCount(), 5);
     for (size_t index = 0; index < handMade.size(); ++index) {
-        EXPECT_EQ(record.GetParmLine(static_cast<int>(index)), handMade[index]);
+        EXPECT_EQ(ParmLineAt(record, static_cast<int>(index)), handMade[index]);
     }
 }
 
@@ -237,7 +240,7 @@ TEST_F(AccountRepair, ReportsARefusedDocumentAndKeepsTheLines) {
     EXPECT_EQ(work->Repair(), -1);
     EXPECT_EQ(handset::ListStores()[0].settings, (handset::Settings{{L"INSERVER", L"broken"}}));
     EXPECT_EQ(work->GetParmLineCount(), 2);
-    EXPECT_EQ(work->GetParmLine(0), L"<parm name=\"INSERVER\" value=\"pop.example\"/>");
+    EXPECT_EQ(ParmLineAt(*work, 0), L"<parm name=\"INSERVER\" value=\"pop.example\"/>");
 }
 
 TEST_F(AccountRepair, ARefusedRepairCanBeSentAgainButALineThatIsNotXmlNever) {

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "files/text_file.h"
+#include "tests/support/text_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 using testing_support::ReadBytes;
+using testing_support::ReadTextLine;
 using testing_support::WriteBytes;
 using Lines = std::vector<std::wstring>;
 
@@ -32,7 +34,7 @@ protected:
         EXPECT_TRUE(reader.IsOpen());
         Lines lines;
         std::wstring line;
-        while (reader.ReadLine(line)) {
+        while (ReadTextLine(reader, line)) {
             lines.push_back(line);
         }
         if (failed != nullptr) {
@@ -176,7 +178,7 @@ TEST_F(TextFiles, AMissingFileIsToldApart) {
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_TRUE(missing.IsMissing());
     std::wstring line = L"stale";
-    EXPECT_FALSE(missing.ReadLine(line));
+    EXPECT_FALSE(ReadTextLine(missing, line));
     EXPECT_EQ(line, L"");
 
     TextLineReader aFolder(folder.Path());
@@ -217,7 +219,7 @@ TEST_F(TextFiles, ReadBackExactlyWhatWasWritten) {
     TextLineReader reader(path);
     Lines read;
     std::wstring line;
-    while (reader.ReadLine(line)) {
+    while (ReadTextLine(reader, line)) {
         read.push_back(line);
     }
     EXPECT_EQ(read, lines);

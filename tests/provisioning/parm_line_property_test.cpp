@@ -15,11 +15,13 @@
 #include "handset/registry/store_registry.h"
 #include "provisioning/parm_line.h"
 #include "provisioning/provisioning_document.h"
+#include "tests/support/account_lines.h"
 #include "tests/support/random_text.h"
 #include "tests/support/scoped_handset.h"
 
 namespace {
 
+using testing_support::ParmLineAt;
 using testing_support::RandomText;
 
 // The character that a pair of surrogates stands for.
@@ -325,7 +327,7 @@ TEST(ParmValueProperty, ReadsAndReplacesTheLastElementOfThatNameByTheRules) {
         }
         ASSERT_EQ(account.GetParmLineCount(), static_cast<int>(lines.size())) << "case " << i;
         for (size_t slot = 0; slot < lines.size(); ++slot) {
-            ASSERT_EQ(account.GetParmLine(static_cast<int>(slot)), lines[slot].text)
+            ASSERT_EQ(ParmLineAt(account, static_cast<int>(slot)), lines[slot].text)
                 << "case " << i << " slot " << slot;
         }
     }

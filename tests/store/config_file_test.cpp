@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <future>
+#include <memory>
 #include <thread>
 
 #include "accounts/account_record.h"
+#include "accounts/account_table.h"
 #include "store/config_file.h"
 #include "store/config_lock.h"
 #include "files/text_file.h"
+#include "tests/support/account_lines.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_folder.h"
@@ -18,6 +21,7 @@ namespace {
 
 using testing_support::FolderEntries;
 using testing_support::Parm;
+using testing_support::ParmLineAt;
 using testing_support::ReadBytes;
 using testing_support::ReadTextLines;
 using testing_support::TextFileBytes;
@@ -93,22 +97,26 @@ TEST_F(ConfigFile, LoadingAddsEveryLineOfTheSectionToWhatTheRecordHolds) {
     }
     Write(lines);
 
-    AccountRecord record;
+    AccountTable table;
+    table.Append(std::make_unique<AccountRecord>());
+    AccountRecord& record = *table.At(0);
     record.AddParmLine(L"held before");
-    LoadAccountSection(record, config);
+    EXPECT_TRUE(LoadAccountSections(table, config));
     EXPECT_EQ(record.GetParmLineCount(), 26);
-    EXPECT_EQ(record.GetParmLine(0), L"held before");
-    EXPECT_EQ(record.GetParmLine(1), L"line 1");
-    EXPECT_EQ(record.GetParmLine(25), L"line 25");
+    EXPECT_EQ(ParmLineAt(record, 0), L"held before");
+    EXPECT_EQ(ParmLineAt(record, 1), L"line 1");
+    EXPECT_EQ(ParmLineAt(record, 25), L"line 25");
 
-    AccountRecord other;
-    LoadAccountSection(other, folder / L"missing");
+    AccountTable others;
+    others.Append(std::make_unique<AccountRecord>());
+    AccountRecord& other = *others.At(0);
+    EXPECT_TRUE(LoadAccountSections(others, folder / L"missing"));
     EXPECT_EQ(other.GetParmLineCount(), 0);
     Write({L"[]", L"a", L"b"});
-    LoadAccountSection(other, config);
-    LoadAccountSection(other, config);
+    EXPECT_TRUE(LoadAccountSections(others, config));
+    EXPECT_TRUE(LoadAccountSections(others, config));
     EXPECT_EQ(other.GetParmLineCount(), 4);
-    EXPECT_EQ(other.GetParmLine(3), L"b");
+    EXPECT_EQ(ParmLineAt(other, 3), L"b");
 }
 
 TEST_F(ConfigFile, SavingWithoutAFileWritesTheSectionAlone) {

@@ -15,6 +15,7 @@
 #include "autostart/startup_shortcut.h"
 #include "handset/registry/store_registry.h"
 #include "store/config_file.h"
+#include "tests/support/account_lines.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
 #include "tests/support/installed_program.h"
@@ -35,6 +36,7 @@ namespace {
 
 using testing_support::FileExists;
 using testing_support::Parm;
+using testing_support::ParmLineAt;
 using testing_support::ReadBytes;
 using testing_support::ReadTextLines;
 using testing_support::SettingsOf;
@@ -46,7 +48,7 @@ using Lines = std::vector<std::wstring>;
 Lines LinesOf(const AccountRecord* account) {
     Lines lines;
     for (int index = 0; index < account->GetParmLineCount(); ++index) {
-        lines.push_back(account->GetParmLine(index));
+        lines.push_back(ParmLineAt(*account, index));
     }
     return lines;
 }
