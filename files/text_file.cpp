@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "files/unicode.h"
+
 namespace {
 
 constexpr size_t chunkSize = 64 * 1024;

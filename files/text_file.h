@@ -17,7 +17,6 @@
 #include <string_view>
 
 #include "files/handles.h"
-#include "files/unicode.h"
 
 // Past these sizes a file is not read at all: a file that never ends, or a line that does not,
 // must not take the program's memory with it.

@@ -12,6 +12,7 @@
 #include "files/handles.h"
 #include "files/program_folder.h"
 #include "files/text_file.h"
+#include "files/unicode.h"
 #include "store/config_lock.h"
 
 namespace {
