@@ -5,8 +5,6 @@
 
 #include "accounts/account_table.h"
 #include "app/command_line.h"
-#include "files/program_folder.h"
-#include "files/text_file.h"
 #include "store/config_file.h"
 
 bool RepairAccountByName(RunLog& log, const std::wstring& name) {
@@ -53,29 +51,21 @@ std::optional<std::wstring> SectionName(const std::wstring& headerLine) {
     return headerLine.substr(1, closing - 1);
 }
 
-bool RepairAllSavedAccounts(RunLog& log, const std::wstring& configPath) {
+bool RepairAllSavedAccounts(RunLog& log, std::span<const std::wstring> headerLines,
+                            bool configReadable) {
     log.WriteLine(L"Auto repair All");
 
-    // The names first: a file that cannot be read whole is not one to repair from at all.
-    std::vector<std::wstring> names;
-    // A config that is there but cannot be read is a failure; a missing one holds no sections.
-    bool allRepaired = ReadConfigLines(configPath, [&names](std::string& bytes) {
-        if (IsHeaderLine(bytes)) {
-            if (auto name = SectionName(DecodeLine(bytes))) {
-                names.push_back(std::move(*name));
+    // A config that is there but cannot be read is a failure, and not one to repair from at all;
+    // a missing one holds no sections.
+    bool allRepaired = configReadable;
+    if (configReadable) {
+        for (const auto& headerLine : headerLines) {
+            if (auto name = SectionName(headerLine)) {
+                allRepaired = RepairAccountByName(log, *name) && allRepaired;
             }
-        }
-    });
-    if (allRepaired) {
-        for (const auto& name : names) {
-            allRepaired = RepairAccountByName(log, name) && allRepaired;
         }
     }
 
     log.WriteLine(L"Done");
     return allRepaired;
-}
-
-bool RepairAllSavedAccounts(RunLog& log) {
-    return RepairAllSavedAccounts(log, GetConfigFilePath());
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 
 #include "app/run_log.h"
@@ -18,7 +19,9 @@ bool RepairNamedAccounts(RunLog& log, const std::wstring& listText);
 // nothing for a line that names none.
 std::optional<std::wstring> SectionName(const std::wstring& headerLine);
 
-// "Auto repair All", one result line per section header of the config file, in file order, and
-// "Done" (also when the file cannot be read, which fails the run; a missing file does not).
-bool RepairAllSavedAccounts(RunLog& log, const std::wstring& configPath);
-bool RepairAllSavedAccounts(RunLog& log);
+// "Auto repair All", one result line per section header of config in file order, and "Done".
+// The header lines are those that start-up read along with the accounts' sections, while the
+// batch run holds config's lock; a config that could not be read fails the run and repairs
+// nothing, a missing one has no header lines.
+bool RepairAllSavedAccounts(RunLog& log, std::span<const std::wstring> headerLines,
+                            bool configReadable);

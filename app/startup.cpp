@@ -4,6 +4,8 @@
 #include <objbase.h>
 
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "accounts/account_discovery.h"
 #include "accounts/account_table.h"
@@ -56,7 +58,9 @@ private:
 };
 
 // The accounts of the run with their saved settings, destroyed before the session that opened
-// their stores.
+// their stores. The same one pass over config gives its header lines, in file order, for the
+// repair of all saved accounts: a batch run holds config's lock from before this read to its end,
+// so no save of the program's comes between.
 class AccountsForTheRun {
 public:
     AccountsForTheRun() {
@@ -65,7 +69,7 @@ public:
         if (session != nullptr) {
             EnumerateAccounts(session, accountTable);
         }
-        configReadable = LoadAccountSections(accountTable);
+        configReadable = LoadAccountSections(accountTable, &headerLines);
     }
     ~AccountsForTheRun() { accountTable.Clear(); }
     AccountsForTheRun(const AccountsForTheRun&) = delete;
@@ -73,9 +77,11 @@ public:
 
     // False when config is there but could not be read: the accounts hold no saved lines.
     bool ConfigReadable() const { return configReadable; }
+    std::span<const std::wstring> HeaderLines() const { return headerLines; }
 
 private:
     bool configReadable = true;
+    std::vector<std::wstring> headerLines;
 };
 
 } // namespace
@@ -117,7 +123,9 @@ int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*ru
         allRepaired = RepairNamedAccounts(*log, options.listText) && allRepaired;
     }
     if (options.repairAll) {
-        allRepaired = RepairAllSavedAccounts(*log) && allRepaired;
+        allRepaired =
+            RepairAllSavedAccounts(*log, accounts.HeaderLines(), accounts.ConfigReadable()) &&
+            allRepaired;
     }
 
     if (log) {

@@ -232,8 +232,11 @@ bool ReadConfigLines(const std::wstring& configPath,
 }
 
 bool ReadAccountSections(const std::wstring& configPath, std::span<const std::wstring> displayNames,
-                         SavedSections& sections) {
+                         SavedSections& sections, std::vector<std::wstring>* headerLines) {
     sections.clear();
+    if (headerLines != nullptr) {
+        headerLines->clear();
+    }
     // The names still waiting for their first section, by their header line.
     std::unordered_map<std::wstring, std::wstring> waiting;
     for (const auto& name : displayNames) {
@@ -248,14 +251,21 @@ bool ReadAccountSections(const std::wstring& configPath, std::span<const std::ws
             return;
         }
         body = nullptr;
-        if (auto found = waiting.find(DecodeLine(bytes)); found != waiting.end()) {
+        std::wstring header = DecodeLine(bytes);
+        if (auto found = waiting.find(header); found != waiting.end()) {
             body = &sections[found->second];
             waiting.erase(found);
+        }
+        if (headerLines != nullptr) {
+            headerLines->push_back(std::move(header));
         }
     });
     if (!whole) {
         // Half a file would give some accounts the wrong lines, or too few.
         sections.clear();
+        if (headerLines != nullptr) {
+            headerLines->clear();
+        }
     }
     return whole;
 }
@@ -268,14 +278,15 @@ std::vector<std::wstring> ReadAccountSection(const std::wstring& configPath,
     return found != sections.end() ? std::move(found->second) : std::vector<std::wstring>{};
 }
 
-bool LoadAccountSections(AccountTable& table, const std::wstring& configPath) {
+bool LoadAccountSections(AccountTable& table, const std::wstring& configPath,
+                         std::vector<std::wstring>* headerLines) {
     std::vector<std::wstring> names;
     names.reserve(static_cast<size_t>(table.accountCount()));
     for (int index = 0; index < table.accountCount(); ++index) {
         names.push_back(table.At(index)->GetName());
     }
     SavedSections sections;
-    const bool readable = ReadAccountSections(configPath, names, sections);
+    const bool readable = ReadAccountSections(configPath, names, sections, headerLines);
     // Accounts of the same name each get the same first section.
     for (int index = 0; index < table.accountCount(); ++index) {
         AccountRecord& account = *table.At(index);
@@ -288,8 +299,8 @@ bool LoadAccountSections(AccountTable& table, const std::wstring& configPath) {
     return readable;
 }
 
-bool LoadAccountSections(AccountTable& table) {
-    configLoadedWhole = LoadAccountSections(table, GetConfigFilePath());
+bool LoadAccountSections(AccountTable& table, std::vector<std::wstring>* headerLines) {
+    configLoadedWhole = LoadAccountSections(table, GetConfigFilePath(), headerLines);
     return configLoadedWhole;
 }
 

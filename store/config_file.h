@@ -35,20 +35,23 @@ bool ReadConfigLines(const std::wstring& configPath,
 // The first section of each of the given names, found in one pass over the file, by name; a name
 // without a section has no entry. False, with no section at all, when the file exists but could
 // not be read whole (no access, a read error, a file or a line too long); a missing file is an
-// empty one.
+// empty one. Given headerLines, the same pass hands out every header line of the file, in its
+// order (none when the file could not be read whole).
 bool ReadAccountSections(const std::wstring& configPath, std::span<const std::wstring> displayNames,
-                         SavedSections& sections);
+                         SavedSections& sections, std::vector<std::wstring>* headerLines = nullptr);
 // The first section of one name; empty when there is none.
 std::vector<std::wstring> ReadAccountSection(const std::wstring& configPath,
                                              const std::wstring& displayName);
 
 // Appends the body lines of each account's first section to its parm lines, reading the file
 // once for all of them; an account without a section gets nothing. False when the file exists
-// but could not be read whole; then no account got a line.
-bool LoadAccountSections(AccountTable& table, const std::wstring& configPath);
+// but could not be read whole; then no account got a line. Given headerLines, it also receives
+// the file's header lines, as ReadAccountSections gives them.
+bool LoadAccountSections(AccountTable& table, const std::wstring& configPath,
+                         std::vector<std::wstring>* headerLines = nullptr);
 // The same, for the config file beside the program. When it fails, no save of this run writes
 // that file: the accounts do not hold what it holds, and a save would replace their sections.
-bool LoadAccountSections(AccountTable& table);
+bool LoadAccountSections(AccountTable& table, std::vector<std::wstring>* headerLines = nullptr);
 
 // Rewrites the file with every section of the account removed and the account's section, with
 // the given lines, appended; every other line stays, in its order and byte for byte. The new

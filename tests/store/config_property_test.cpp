@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <optional>
 
 #include "files/unicode.h"
@@ -204,15 +205,22 @@ TEST_F(ConfigProperty, FilesOfAnyBytesLoadAsTheLineRulesSay) {
             }
         }
         WriteBytes(config, bytes);
-        // Both names found in one pass, as start-up reads them, each as if read alone.
+        // Both names found in one pass, as start-up reads them, each as if read alone; and the
+        // same pass gives every header line, in order, for the repair of all saved accounts.
         const Lines names = {L"Work", L"Home"};
         SavedSections sections;
+        Lines headers = {L"left from before"};
         const bool text = bytes.find('\0') == std::string::npos;
-        ASSERT_EQ(ReadAccountSections(config, names, sections), text) << "case " << i;
+        ASSERT_EQ(ReadAccountSections(config, names, sections, &headers), text) << "case " << i;
         if (!text) {
             ASSERT_TRUE(sections.empty()) << "case " << i;
+            ASSERT_TRUE(headers.empty()) << "case " << i;
             continue;
         }
+        Lines modelHeaders;
+        std::ranges::copy_if(ModelLines(bytes), std::back_inserter(modelHeaders),
+                             IsHeaderLine<std::wstring>);
+        ASSERT_EQ(headers, modelHeaders) << "case " << i;
         for (const auto& name : names) {
             Lines model = ModelSection(ModelLines(bytes), name);
             auto found = sections.find(name);
