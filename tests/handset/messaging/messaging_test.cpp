@@ -203,8 +203,10 @@ TEST_F(MessagingTest, ReferenceCountsAreRealAndAReleaseTooManyIsCounted) {
     handset::AddAccount(L"Work");
     ASSERT_NO_FATAL_FAILURE(OpenTheOnlyStore());
 
-    // A copy and a query add a reference each, and each owner gives its own back.
-    ComPtr<IMsgStore> copy = store;
+    // AddRef and a query add a reference each, and each owner gives its own back.
+    EXPECT_EQ(store->AddRef(), 2u);
+    ComPtr<IMsgStore> copy;
+    *copy.GetAddressOf() = store.Get(); // the reference just added
     ComPtr<IUnknown> unknown;
     ASSERT_EQ(store.As(&unknown), S_OK);
     EXPECT_EQ(unknown.Reset(), 2u);
