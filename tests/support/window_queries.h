@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -37,6 +38,15 @@ inline std::vector<std::wstring> ItemsOf(HWND list) {
         items.push_back(text);
     }
     return items;
+}
+
+// The text of the toolbar's button for command.
+inline std::wstring ButtonTextOf(HWND toolbar, UINT command) {
+    std::wstring text(static_cast<size_t>(SendMessageW(toolbar, TB_GETBUTTONTEXTW, command, 0)) + 1,
+                      L'\0');
+    text.resize(static_cast<size_t>(
+        SendMessageW(toolbar, TB_GETBUTTONTEXTW, command, reinterpret_cast<LPARAM>(text.data()))));
+    return text;
 }
 
 inline RECT ScreenRectOf(HWND window) {

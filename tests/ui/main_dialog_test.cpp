@@ -775,16 +775,8 @@ TEST_F(MainDialog, ShowsTheMenuBarWithQuitAndOptions) {
     HWND bar = SHFindMenuBar(dialog);
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar, menuBarWindow);
-    wchar_t text[32] = {};
-    TBBUTTONINFOW info{};
-    info.cbSize = sizeof(info);
-    info.dwMask = TBIF_TEXT;
-    info.pszText = text;
-    info.cchText = 32;
-    SendMessageW(bar, TB_GETBUTTONINFOW, IDM_OPTIONS, reinterpret_cast<LPARAM>(&info));
-    EXPECT_STREQ(text, L"Options");
-    SendMessageW(bar, TB_GETBUTTONINFOW, IDM_QUIT, reinterpret_cast<LPARAM>(&info));
-    EXPECT_STREQ(text, L"Quit");
+    EXPECT_EQ(testing_support::ButtonTextOf(bar, IDM_OPTIONS), L"Options");
+    EXPECT_EQ(testing_support::ButtonTextOf(bar, IDM_QUIT), L"Quit");
 }
 
 // Runs the dialog as start-up does and, once it is up, posts it one command.
