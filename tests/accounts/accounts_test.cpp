@@ -6,11 +6,11 @@
 
 #include "accounts/account_discovery.h"
 #include "accounts/account_table.h"
-#include "handset/messaging/messaging_diagnostics.h"
 #include "handset/registry/store_registry.h"
 #include "tests/support/account_lines.h"
+#include "tests/support/messaging_session.h"
 #include "tests/support/scoped_handset.h"
-#include "tests/support/scoped_mapi.h"
+#include "tests/support/window_queries.h"
 
 namespace {
 
@@ -29,29 +29,17 @@ Names NamesOf(const AccountTable& table) {
 class Discovery : public ::testing::Test {
 protected:
     void SetUp() override {
-        before = handset::CurrentMessagingCounts();
-        ASSERT_GE(MAPILogonEx(0, nullptr, nullptr, 0, &session), 0);
+        session = messaging.Logon();
         ASSERT_NE(session, nullptr);
     }
 
     void TearDown() override {
         table.Clear();
-        if (session != nullptr) {
-            session->Logoff(0, 0, 0);
-            session->Release();
-        }
-        // Every store, table, session and buffer handed out came back exactly once.
-        handset::MessagingCounts after = handset::CurrentMessagingCounts();
-        EXPECT_EQ(after.stores, before.stores);
-        EXPECT_EQ(after.tables, before.tables);
-        EXPECT_EQ(after.sessions, before.sessions);
-        EXPECT_EQ(after.buffers, before.buffers);
-        EXPECT_EQ(after.overReleases, before.overReleases);
+        messaging.ExpectAllGivenBack();
     }
 
     testing_support::ScopedHandset handsetState;
-    testing_support::ScopedMapi mapi;
-    handset::MessagingCounts before;
+    testing_support::MessagingSession messaging;
     IMAPISession* session = nullptr;
     AccountTable table;
 };
@@ -73,7 +61,7 @@ TEST_F(Discovery, SkipsStoresThatAreNoMailAccountsAndKeepsTableOrder) {
     EXPECT_EQ(table.At(0)->GetGuidText(), handset::GuidText(work));
     EXPECT_EQ(table.At(1)->GetGuidText(), handset::GuidText(alpha));
     // Only the records hold stores now: the skipped ones were released at once.
-    EXPECT_EQ(handset::CurrentMessagingCounts().stores - before.stores, 2);
+    EXPECT_EQ(handset::CurrentMessagingCounts().stores - messaging.Before().stores, 2);
 }
 
 TEST_F(Discovery, StopsAtAStoreThatCannotBeOpened) {
@@ -205,13 +193,28 @@ TEST(AccountRecordLines, PassOverHandMadeLinesThatAreNotXmlAndLeaveThemAsTheyAre
     }
 }
 
-class AccountRepair : public Discovery {};
+class AccountRepair : public Discovery {
+protected:
+    // Work, broken on the handset, with a line that mends it; its first repair meets a refusing
+    // configuration manager.
+    void RefuseARepairOfWork() {
+        handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+        ASSERT_GE(EnumerateAccounts(session, table), 0);
+        work = table.At(0);
+        work->AddParmLine(L"<parm name=\"INSERVER\" value=\"pop.example\"/>");
+        handset::SetRefusesDocuments(true);
+        EXPECT_EQ(work->Repair(), -1);
+        handset::SetRefusesDocuments(false);
+    }
+
+    AccountRecord* work = nullptr;
+};
 
 TEST_F(AccountRepair, AppliesTheLinesToTheAccountItAddresses) {
     handset::AddAccount(L"Other", {{L"INSERVER", L"untouched"}});
     handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
     ASSERT_GE(EnumerateAccounts(session, table), 0);
-    AccountRecord* work = table.FindAccountByName(L"Work");
+    work = table.FindAccountByName(L"Work");
     ASSERT_NE(work, nullptr);
     work->AddParmLine(L"<parm name=\"INSERVER\" value=\"pop.example\"/>");
     work->AddParmLine(L"<parm name=\"AUTHSECRET\" value=\"\"/>");
@@ -226,14 +229,7 @@ TEST_F(AccountRepair, AppliesTheLinesToTheAccountItAddresses) {
 }
 
 TEST_F(AccountRepair, ReportsARefusedDocumentAndKeepsTheLines) {
-    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
-    ASSERT_GE(EnumerateAccounts(session, table), 0);
-    AccountRecord* work = table.At(0);
-    work->AddParmLine(L"<parm name=\"INSERVER\" value=\"pop.example\"/>");
-
-    handset::SetRefusesDocuments(true);
-    EXPECT_EQ(work->Repair(), -1);
-    handset::SetRefusesDocuments(false);
+    ASSERT_NO_FATAL_FAILURE(RefuseARepairOfWork());
 
     // A parm that the account's configuration does not define spoils the whole document.
     work->AddParmLine(L"<parm name=\"NOSUCHPARM\" value=\"x\"/>");
@@ -244,13 +240,7 @@ TEST_F(AccountRepair, ReportsARefusedDocumentAndKeepsTheLines) {
 }
 
 TEST_F(AccountRepair, ARefusedRepairCanBeSentAgainButALineThatIsNotXmlNever) {
-    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
-    ASSERT_GE(EnumerateAccounts(session, table), 0);
-    AccountRecord* work = table.At(0);
-    work->AddParmLine(L"<parm name=\"INSERVER\" value=\"pop.example\"/>");
-    handset::SetRefusesDocuments(true);
-    EXPECT_EQ(work->Repair(), -1);
-    handset::SetRefusesDocuments(false);
+    ASSERT_NO_FATAL_FAILURE(RefuseARepairOfWork());
     EXPECT_EQ(work->Repair(), 0);
     EXPECT_EQ(handset::ListStores()[0].settings,
               (handset::Settings{{L"INSERVER", L"pop.example"}}));
@@ -273,20 +263,12 @@ TEST_F(AccountRepair, ARecordWithoutAStoreSubmitsNothing) {
     EXPECT_EQ(neverInitialised.GetGuidText(), L"");
 }
 
-TEST(GuidText, IsBracedUpperCaseAndZeroFilled) {
-    testing_support::ScopedHandset handsetState;
-    testing_support::ScopedMapi mapi;
+TEST_F(Discovery, GivesTheGuidTextBracedUpperCaseAndZeroFilled) {
     const GUID guid = {0x1A, 0x2, 0xBC, {0x0, 0x1, 0xAB, 0xCD, 0xE, 0xF0, 0x9, 0x10}};
     handset::AddStore(L"Work", guid);
-    IMAPISession* session = nullptr;
-    ASSERT_GE(MAPILogonEx(0, nullptr, nullptr, 0, &session), 0);
-    AccountTable table;
     ASSERT_GE(EnumerateAccounts(session, table), 0);
     ASSERT_EQ(table.accountCount(), 1);
     EXPECT_EQ(table.At(0)->GetGuidText(), L"{0000001A-0002-00BC-0001-ABCD0EF00910}");
-    table.Clear();
-    session->Logoff(0, 0, 0);
-    session->Release();
 }
 
 class AccountList : public Discovery {
@@ -312,18 +294,14 @@ TEST_F(AccountList, ShowsTheNamesSortedAndSelectsTheFirstInThatOrder) {
     ASSERT_GE(EnumerateAccounts(session, table), 0);
 
     EXPECT_EQ(table.FillAccountList(list), 0);
-    ASSERT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 3);
-    Names shown;
-    for (int index = 0; index < 3; ++index) {
-        wchar_t text[32] = {};
-        SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-        shown.push_back(text);
+    const Names shown = testing_support::ItemsOf(list);
+    ASSERT_EQ(shown, (Names{L"Alpha", L"Work", L"Zeta"}));
+    for (size_t index = 0; index < shown.size(); ++index) {
         // Each entry carries the record of its own name, whatever place sorting gave it.
         auto* record =
             reinterpret_cast<AccountRecord*>(SendMessageW(list, CB_GETITEMDATA, index, 0));
-        EXPECT_EQ(record->GetName(), text);
+        EXPECT_EQ(record->GetName(), shown[index]);
     }
-    EXPECT_EQ(shown, (Names{L"Alpha", L"Work", L"Zeta"}));
     EXPECT_EQ(GetSelectedAccount(list), table.FindAccountByName(L"Alpha"));
     SendMessageW(list, CB_SETCURSEL, 2, 0);
     EXPECT_EQ(GetSelectedAccount(list), table.FindAccountByName(L"Zeta"));

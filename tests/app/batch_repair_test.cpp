@@ -11,14 +11,13 @@
 #include "tests/support/process.h"
 #include "tests/support/installed_program.h"
 #include "tests/support/scoped_handset.h"
+#include "tests/support/scoped_startup_folder.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
-using testing_support::BinFolder;
 using testing_support::Parm;
 using testing_support::ReadBytes;
-using testing_support::RunProcess;
 using testing_support::SettingsOf;
 using testing_support::TextFileBytes;
 using testing_support::WriteBytes;
@@ -310,17 +309,12 @@ TEST_F(BatchRepair, RunsFromTheStartupShortcutAfterASoftReset) {
                  Parm(L"AUTHSECRET", L"p&amp;ss&lt;1&gt;"), L"[Home]",
                  Parm(L"INSERVER", L"pop.home.example")});
 
-    testing_support::TempFolder startup{L"\\StartUp"};
-    auto previousStartup = handset::StartupFolder();
-    ASSERT_TRUE(handset::SetStartupFolder(startup.Path().substr(0, startup.Path().size() - 1)));
+    testing_support::ScopedStartupFolder startup;
     WriteBytes(startup / L"autorepair.lnk",
                testing_support::Utf8(StartupShortcutLine(program.Exe(), RepairAllArguments)) +
                    "\r\n");
 
-    auto reset = RunProcess(L"\"" + BinFolder() + L"handset.exe\" softreset", 120000);
-    if (previousStartup) {
-        handset::SetStartupFolder(*previousStartup);
-    }
+    auto reset = testing_support::RunHandset(L"softreset");
     EXPECT_EQ(reset.exitCode, 0u) << reset.output;
     EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
                             L"repairing [Work]: OK.", L"repairing [Home]: OK.", L"Done"}));

@@ -6,21 +6,45 @@ namespace {
 
 using Names = std::vector<std::wstring>;
 
-TEST(CommandLine, EmptyMeansInteractiveAndNothingElse) {
-    CommandLineOptions options = ReadCommandLine(L"");
-    EXPECT_FALSE(options.batchMode);
-    EXPECT_FALSE(options.listRepair);
-    EXPECT_FALSE(options.repairAll);
-    EXPECT_EQ(options.listText, L"");
-}
+// What a command line asks for, option by option.
+struct Reading {
+    const wchar_t* text;
+    bool batchMode;
+    bool listRepair;
+    bool repairAll;
+    const wchar_t* listText;
+};
 
-TEST(CommandLine, AnyOtherTextIsBatchModeEvenWithoutAnOption) {
-    for (const wchar_t* text : {L" ", L"--AUTOREPAIRALL", L"hello", L"--autorepair", L"-"}) {
-        CommandLineOptions options = ReadCommandLine(text);
-        EXPECT_TRUE(options.batchMode) << "[" << text << "]";
-        EXPECT_FALSE(options.listRepair) << "[" << text << "]";
-        EXPECT_FALSE(options.repairAll) << "[" << text << "]";
+TEST(CommandLine, ReadsEachOptionOnceAndAnyTextAsBatchMode) {
+    std::vector<Reading> readings = {
+        // Empty means interactive, and nothing else.
+        {L"", false, false, false, L""},
+        // Both options are read, in either order.
+        {L"--autorepair:Work;Home-- --autorepairall", true, true, true, L"--autorepair:Work;Home"},
+        {L"--autorepairall --autorepair:Spare--", true, true, true, L"--autorepair:Spare"},
+        // Without closing dashes the list ends at the next option.
+        {L"--autorepair:Work;Home --autorepairall", true, true, true, L"--autorepair:Work;Home "},
+        // Repairing all alone is no list.
+        {L"--autorepairall", true, false, true, L""},
+        // Only the first list option counts.
+        {L"--autorepair:A;B-- --autorepair:C--", true, true, false, L"--autorepair:A;B"},
+    };
+    // Any other text is batch mode, even without an option; options are case-sensitive.
+    for (const wchar_t* text : {L" ", L"--AUTOREPAIRALL", L"hello", L"--autorepair", L"-",
+                                L"--AutoRepair:Work-- --AUTOREPAIRALL"}) {
+        readings.push_back({text, true, false, false, L""});
     }
+    for (const Reading& expected : readings) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(expected.text)));
+        CommandLineOptions options = ReadCommandLine(expected.text);
+        EXPECT_EQ(options.batchMode, expected.batchMode);
+        EXPECT_EQ(options.listRepair, expected.listRepair);
+        EXPECT_EQ(options.repairAll, expected.repairAll);
+        EXPECT_EQ(options.listText, expected.listText);
+    }
+    // The lists read above split into their names: the second list option is no part of the first.
+    EXPECT_EQ(SplitAccountNames(L"--autorepair:Work;Home "), (Names{L"Work", L"Home "}));
+    EXPECT_EQ(SplitAccountNames(L"--autorepair:A;B"), (Names{L"A", L"B"}));
 }
 
 TEST(CommandLine, ListTextRunsToTheNextDoubleDash) {
@@ -31,47 +55,6 @@ TEST(CommandLine, ListTextRunsToTheNextDoubleDash) {
     EXPECT_EQ(ReadCommandLine(L"x --autorepair:A--B").listText, L"--autorepair:A");
     // A single dash does not end the list.
     EXPECT_EQ(ReadCommandLine(L"--autorepair:Mail-Box--").listText, L"--autorepair:Mail-Box");
-}
-
-TEST(CommandLine, WithoutClosingDashesTheListEndsAtTheNextOption) {
-    CommandLineOptions options = ReadCommandLine(L"--autorepair:Work;Home --autorepairall");
-    EXPECT_TRUE(options.listRepair);
-    EXPECT_TRUE(options.repairAll);
-    EXPECT_EQ(options.listText, L"--autorepair:Work;Home ");
-    EXPECT_EQ(SplitAccountNames(options.listText), (Names{L"Work", L"Home "}));
-}
-
-TEST(CommandLine, BothOptionsAreRead) {
-    CommandLineOptions options = ReadCommandLine(L"--autorepair:Work;Home-- --autorepairall");
-    EXPECT_TRUE(options.batchMode);
-    EXPECT_TRUE(options.listRepair);
-    EXPECT_TRUE(options.repairAll);
-    EXPECT_EQ(options.listText, L"--autorepair:Work;Home");
-
-    options = ReadCommandLine(L"--autorepairall --autorepair:Spare--");
-    EXPECT_TRUE(options.listRepair);
-    EXPECT_TRUE(options.repairAll);
-    EXPECT_EQ(options.listText, L"--autorepair:Spare");
-}
-
-TEST(CommandLine, RepairAllAloneIsNotAList) {
-    CommandLineOptions options = ReadCommandLine(L"--autorepairall");
-    EXPECT_TRUE(options.repairAll);
-    EXPECT_FALSE(options.listRepair);
-    EXPECT_EQ(options.listText, L"");
-}
-
-TEST(CommandLine, OnlyTheFirstListOptionCounts) {
-    CommandLineOptions options = ReadCommandLine(L"--autorepair:A;B-- --autorepair:C--");
-    EXPECT_EQ(options.listText, L"--autorepair:A;B");
-    // The second one is not a second list, nor part of the first.
-    EXPECT_EQ(SplitAccountNames(options.listText), (Names{L"A", L"B"}));
-}
-
-TEST(CommandLine, OptionsAreCaseSensitive) {
-    CommandLineOptions options = ReadCommandLine(L"--AutoRepair:Work-- --AUTOREPAIRALL");
-    EXPECT_FALSE(options.listRepair);
-    EXPECT_FALSE(options.repairAll);
 }
 
 TEST(AccountNames, ArePiecesBetweenSemicolonsWithEmptyOnesKept) {

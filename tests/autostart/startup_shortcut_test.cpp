@@ -2,11 +2,10 @@
 
 #include <windows.h>
 
-#include <optional>
-
 #include "files/program_folder.h"
 #include "autostart/startup_shortcut.h"
 #include "tests/support/files.h"
+#include "tests/support/scoped_startup_folder.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -15,42 +14,15 @@ using testing_support::FileExists;
 using testing_support::ReadBytes;
 using testing_support::Utf8;
 
-constexpr wchar_t shellFolders[] = L"SYSTEM\\EXPLORER\\SHELL FOLDERS";
-
-std::optional<std::wstring> ReadStartupValue() {
-    wchar_t value[4096] = {};
-    DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, shellFolders, L"Startup", RRF_RT_REG_SZ, nullptr, value,
-                     &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return std::wstring(value);
-}
-
-void WriteStartupValue(const std::optional<std::wstring>& folder) {
-    if (!folder) {
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, shellFolders, L"Startup");
-        return;
-    }
-    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, shellFolders, L"Startup", REG_SZ, folder->c_str(),
-                              static_cast<DWORD>((folder->size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-}
+using testing_support::ScopedStartupFolder;
 
 // Points the handset's Startup folder at a folder of the test's own, and back afterwards.
 class StartupShortcut : public ::testing::Test {
 protected:
-    void SetUp() override {
-        instanceHandle = GetModuleHandleW(nullptr);
-        previous = ReadStartupValue();
-        WriteStartupValue(startupFolder);
-    }
-    void TearDown() override { WriteStartupValue(previous); }
+    void SetUp() override { instanceHandle = GetModuleHandleW(nullptr); }
 
-    testing_support::TempFolder startup{L"\\Start Up"};
-    std::wstring startupFolder = startup.Path().substr(0, startup.Path().size() - 1);
+    ScopedStartupFolder startup{L"\\Start Up"};
     std::wstring shortcut = startup / L"autorepair.lnk";
-    std::optional<std::wstring> previous;
 };
 
 TEST(StartupShortcutLine, CountsEveryCharacterOfTheCommand) {
@@ -95,7 +67,7 @@ TEST_F(StartupShortcut, WorksWithAStartupFolderOfAnyLength) {
                                      std::wstring(90, L'e')};
     std::wstring longFolder = deep.Path().substr(0, deep.Path().size() - 1);
     ASSERT_GT(longFolder.size(), 260u);
-    WriteStartupValue(longFolder);
+    ScopedStartupFolder::SetValue(longFolder);
 
     EXPECT_EQ(GetStartupShortcutPath(), longFolder + L"\\autorepair.lnk");
     EXPECT_EQ(CreateStartupShortcut(RepairAllArguments), 0);
@@ -126,13 +98,11 @@ TEST_F(StartupShortcut, TakesTheStartupValueOfAnyStringTypeAndOnlyThat) {
         // Values are stored whole but for the last case, whose last byte is cut off.
         DWORD bytes = static_cast<DWORD>(test.data.size() * sizeof(wchar_t));
         bytes -= test.data == L"\x4142\x43" ? 1 : 0;
-        ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, shellFolders, L"Startup", test.type,
-                                  test.data.data(), bytes),
-                  ERROR_SUCCESS);
+        ScopedStartupFolder::SetValue(test.type, test.data.data(), bytes);
         EXPECT_EQ(GetStartupShortcutPath(), test.folder + L"\\autorepair.lnk") << test.what;
     }
     // No value at all: the root folder.
-    WriteStartupValue(std::nullopt);
+    ScopedStartupFolder::RemoveValue();
     EXPECT_EQ(GetStartupShortcutPath(), L"\\autorepair.lnk");
 }
 
@@ -146,13 +116,13 @@ TEST_F(StartupShortcut, ReportsWhatCouldNotBeDone) {
     EXPECT_EQ(ReadBytes(shortcut), Utf8(StartupShortcutLine(longest, RepairAllArguments)) + "\r\n");
     EXPECT_EQ(RemoveStartupShortcut(), 0);
 
-    WriteStartupValue(startup / L"missing folder");
+    ScopedStartupFolder::SetValue(startup / L"missing folder");
     EXPECT_LT(CreateStartupShortcut(RepairAllArguments), 0);
     EXPECT_FALSE(StartupShortcutExists());
     EXPECT_EQ(RemoveStartupShortcut(), 0);
 
     // A folder in the shortcut's place can be neither written nor deleted as a file.
-    WriteStartupValue(startupFolder);
+    ScopedStartupFolder::SetValue(startup.Folder());
     ASSERT_TRUE(CreateDirectoryW(shortcut.c_str(), nullptr));
     EXPECT_LT(CreateStartupShortcut(RepairAllArguments), 0);
     EXPECT_LT(RemoveStartupShortcut(), 0);

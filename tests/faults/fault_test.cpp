@@ -9,6 +9,7 @@
 #include <random>
 
 #include "autostart/startup_shortcut.h"
+#include "files/handles.h"
 #include "handset/registry/store_registry.h"
 #include "store/config_file.h"
 #include "tests/support/config_lines.h"
@@ -16,6 +17,7 @@
 #include "tests/support/process.h"
 #include "tests/support/installed_program.h"
 #include "tests/support/scoped_handset.h"
+#include "tests/support/scoped_startup_folder.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -23,8 +25,8 @@ namespace {
 using testing_support::BinFolder;
 using testing_support::FileExists;
 using testing_support::Parm;
+using testing_support::Process;
 using testing_support::ReadBytes;
-using testing_support::RunProcess;
 using testing_support::SettingsOf;
 using testing_support::TextFileBytes;
 using testing_support::WriteBytes;
@@ -54,29 +56,19 @@ TEST_P(KilledWhileSaving, TheNextLoadFindsExactlyTheOldOrTheNewContent) {
     WriteBytes(config, withA);
 
     const std::wstring eventName = L"CourierfixSaveLoop" + std::to_wstring(GetCurrentProcessId());
-    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
-    ASSERT_NE(started, nullptr);
+    OwnedKernelObject started(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+    ASSERT_TRUE(started.IsValid());
     std::mt19937 random(1207);
     int killedMidSave = 0;
     constexpr int kills = 60;
     for (int kill = 0; kill < kills; ++kill) {
-        ResetEvent(started);
-        std::wstring commandLine =
-            L"\"" + BinFolder() + L"save_loop.exe\" \"" + config + L"\" " + eventName;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &process));
-        ASSERT_EQ(WaitForSingleObject(started, 30000), WAIT_OBJECT_0);
+        ResetEvent(started.Get());
+        Process saveLoop(L"\"" + BinFolder() + L"save_loop.exe\" \"" + config + L"\" " + eventName);
+        ASSERT_TRUE(saveLoop.Started());
+        ASSERT_EQ(WaitForSingleObject(started.Get(), 30000), WAIT_OBJECT_0);
         Sleep(std::uniform_int_distribution<DWORD>(0, 40)(random));
-        TerminateProcess(process.hProcess, 9);
-        WaitForSingleObject(process.hProcess, 30000);
-        DWORD exitCode = 0;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        ASSERT_EQ(exitCode, 9u) << "the save loop stopped by itself at kill " << kill;
+        saveLoop.Kill(9);
+        ASSERT_EQ(saveLoop.Wait(0), 9u) << "the save loop stopped by itself at kill " << kill;
 
         // A kill in the middle of a save leaves its new file beside config.
         killedMidSave += testing_support::FolderEntries(folder.Path()).size() > 1 ? 1 : 0;
@@ -85,7 +77,6 @@ TEST_P(KilledWhileSaving, TheNextLoadFindsExactlyTheOldOrTheNewContent) {
         ASSERT_TRUE(content == withA || content == withB)
             << "kill " << kill << " left " << content.size() << " bytes";
     }
-    CloseHandle(started);
     // Most kills land while a new file is being written: the test saw what it is meant to see.
     EXPECT_GE(killedMidSave, kills / 5);
 
@@ -100,58 +91,38 @@ INSTANTIATE_TEST_SUITE_P(Volumes, KilledWhileSaving,
                                          testing_support::Volume::StorageCard),
                          testing::PrintToStringParamName());
 
-// Processes started one right after the other, to run at the same time; each is waited for and
-// its exit code taken when the owner goes.
-class ProcessesTogether {
-public:
-    ~ProcessesTogether() { WaitForAll(); }
-    void Start(const std::wstring& commandLine) {
-        std::wstring line = commandLine;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &process));
-        CloseHandle(process.hThread);
-        processes.push_back(process.hProcess);
-    }
-    // The exit codes, in the order the processes were started.
-    std::vector<DWORD> WaitForAll() {
-        std::vector<DWORD> codes;
-        for (HANDLE process : processes) {
-            DWORD code = 99;
-            if (WaitForSingleObject(process, 60000) != WAIT_OBJECT_0) {
-                TerminateProcess(process, 98);
-            }
-            GetExitCodeProcess(process, &code);
-            CloseHandle(process);
-            codes.push_back(code);
+// The exit codes of processes started to run at the same time, in the order they were started.
+// One that does not end within a minute is ended with 98; one that never started gives 99.
+std::vector<DWORD> ExitCodes(std::vector<Process>& processes) {
+    std::vector<DWORD> codes;
+    for (Process& process : processes) {
+        EXPECT_TRUE(process.Started());
+        auto code = process.Wait(60000);
+        if (!code && process.Started()) {
+            process.Kill(98);
+            code = process.Wait(0);
         }
-        processes.clear();
-        return codes;
+        codes.push_back(code.value_or(99));
     }
-
-private:
-    std::vector<HANDLE> processes;
-};
+    return codes;
+}
 
 TEST(TwoWriters, EverySaveOfTwoProcessesSavingAtTheSameMomentIsKept) {
     testing_support::TempFolder folder;
     const std::wstring config = folder / L"config";
     WriteBytes(config, TextFileBytes({L"; two writers"}));
     const std::wstring eventName = L"CourierfixWriters" + std::to_wstring(GetCurrentProcessId());
-    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
-    ASSERT_NE(start, nullptr);
+    OwnedKernelObject start(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+    ASSERT_TRUE(start.IsValid());
 
     // Each saves 50 sections of accounts of its own: a save that another one lost is missing.
-    ProcessesTogether writers;
+    std::vector<Process> writers;
     for (const wchar_t* prefix : {L"A", L"B"}) {
-        writers.Start(L"\"" + BinFolder() + L"save_loop.exe\" \"" + config + L"\" " + eventName +
-                      L" " + prefix + L" 50");
+        writers.emplace_back(L"\"" + BinFolder() + L"save_loop.exe\" \"" + config + L"\" " +
+                             eventName + L" " + prefix + L" 50");
     }
-    SetEvent(start);
-    EXPECT_EQ(writers.WaitForAll(), (std::vector<DWORD>{0, 0}));
-    CloseHandle(start);
+    SetEvent(start.Get());
+    EXPECT_EQ(ExitCodes(writers), (std::vector<DWORD>{0, 0}));
 
     std::vector<std::wstring> names;
     for (const wchar_t* prefix : {L"A", L"B"}) {
@@ -241,10 +212,10 @@ TEST_F(BatchFaults, TwoRunsStartedTogetherRunOneAfterTheOther) {
     WriteBytes(program.File(L"config"), TextFileBytes(config));
 
     for (int round = 0; round < 8; ++round) {
-        ProcessesTogether runs;
-        runs.Start(L"\"" + program.Exe() + L"\" --autorepairall");
-        runs.Start(L"\"" + program.Exe() + L"\" " + list + L"--");
-        ASSERT_EQ(runs.WaitForAll(), (std::vector<DWORD>{0, 0})) << "round " << round;
+        std::vector<Process> runs;
+        runs.emplace_back(L"\"" + program.Exe() + L"\" --autorepairall");
+        runs.emplace_back(L"\"" + program.Exe() + L"\" " + list + L"--");
+        ASSERT_EQ(ExitCodes(runs), (std::vector<DWORD>{0, 0})) << "round " << round;
         // One whole run, never a mix of two.
         const std::string log = ReadBytes(program.File(L"log.txt"));
         ASSERT_TRUE(log == TextFileBytes(all) || log == TextFileBytes(named))
@@ -275,21 +246,16 @@ TEST(StartupFolderFaults, AShortcutUnderAVeryLongStartupValueRunsAfterASoftReset
     WriteBytes(program.File(L"config"),
                TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.example")}));
 
-    testing_support::TempFolder startup{L"\\" + std::wstring(120, L's') + L"\\" +
-                                        std::wstring(120, L't')};
-    const std::wstring startupPath = startup.Path().substr(0, startup.Path().size() - 1);
+    testing_support::ScopedStartupFolder startup{L"\\" + std::wstring(120, L's') + L"\\" +
+                                                 std::wstring(120, L't')};
+    const std::wstring startupPath = startup.Folder();
     ASSERT_GT(startupPath.size(), 240u);
-    auto previous = handset::StartupFolder();
-    ASSERT_TRUE(handset::SetStartupFolder(startupPath));
     // The shortcut as the dialog's menu item makes it, from inside the installed program.
     const std::wstring line = StartupShortcutLine(program.Exe(), RepairAllArguments);
     WriteBytes(startup / L"autorepair.lnk", testing_support::Utf8(line) + "\r\n");
     EXPECT_EQ(GetStartupShortcutPath(), startupPath + L"\\autorepair.lnk");
 
-    auto reset = RunProcess(L"\"" + BinFolder() + L"handset.exe\" softreset", 120000);
-    if (previous) {
-        handset::SetStartupFolder(*previous);
-    }
+    auto reset = testing_support::RunHandset(L"softreset");
     EXPECT_EQ(reset.exitCode, 0u) << reset.output;
     EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.example"}}));
 }

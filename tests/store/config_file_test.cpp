@@ -11,6 +11,7 @@
 #include "accounts/account_table.h"
 #include "store/config_file.h"
 #include "store/config_lock.h"
+#include "files/handles.h"
 #include "files/text_file.h"
 #include "tests/support/account_lines.h"
 #include "tests/support/config_lines.h"
@@ -166,29 +167,24 @@ TEST_F(ConfigFile, SavingKeepsEveryLineHoweverLongTheFile) {
     EXPECT_EQ(content[299], L"new");
 }
 
-TEST_F(ConfigFile, AFileThatCannotBeReadIsNeverOverwritten) {
-    Write({L"[Home]", L"h"});
-    std::string before = ReadBytes(config);
-    HANDLE locked = CreateFileW(config.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(Save(L"Work", {L"w"}));
-    CloseHandle(locked);
-    EXPECT_EQ(ReadBytes(config), before);
-    EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
-}
-
-TEST_F(ConfigFile, AFailedReplaceLeavesTheFileAsItWasAndNothingBesideIt) {
-    Write({L"[Home]", L"h"});
-    std::string before = ReadBytes(config);
-    // Open without delete sharing: the file can be read, but not replaced.
-    HANDLE held = CreateFileW(config.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(Save(L"Work", {L"w"}));
-    CloseHandle(held);
-    EXPECT_EQ(ReadBytes(config), before);
-    EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+TEST_F(ConfigFile, AFileHeldOpenByAnotherIsNeitherOverwrittenNorReplaced) {
+    struct Case {
+        const char* what;
+        DWORD sharing;
+    };
+    // Without any sharing it cannot be read; with read sharing alone, not replaced.
+    for (const Case& held : {Case{"not shared", 0}, Case{"shared for reading", FILE_SHARE_READ}}) {
+        SCOPED_TRACE(held.what);
+        Write({L"[Home]", L"h"});
+        std::string before = ReadBytes(config);
+        OwnedHandle open(CreateFileW(config.c_str(), GENERIC_READ, held.sharing, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(open.IsValid());
+        EXPECT_FALSE(Save(L"Work", {L"w"}));
+        open.Reset();
+        EXPECT_EQ(ReadBytes(config), before);
+        EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+    }
 }
 
 TEST_F(ConfigFile, FilesMadeElsewhereLoadAndSaveWithoutAChangedCharacter) {

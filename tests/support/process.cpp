@@ -1,22 +1,50 @@
 #include "tests/support/process.h"
 
-#include <windows.h>
-
-#include <memory>
 #include <vector>
 
 namespace testing_support {
 
-namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const {
-        if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle);
-        }
+Process::Process(const std::wstring& commandLine, const wchar_t* image, HANDLE output) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    if (output != nullptr) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = output;
+        startup.hStdError = output;
     }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(L'\0');
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(image, mutableLine.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
+                       nullptr, &startup, &info)) {
+        handset::UniqueHandle thread(info.hThread);
+        process.reset(info.hProcess);
+        id = info.dwProcessId;
+    }
+}
+
+Process::~Process() {
+    if (Started() && WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0) {
+        Kill(255);
+    }
+}
+
+std::optional<unsigned long> Process::Wait(unsigned long timeoutMs) {
+    if (!Started() || WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        return std::nullopt;
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.get(), &exitCode);
+    return exitCode;
+}
+
+void Process::Kill(unsigned int exitCode) {
+    TerminateProcess(process.get(), exitCode);
+    WaitForSingleObject(process.get(), 30000);
+}
+
+namespace {
 
 ProcessResult Run(const wchar_t* image, const std::wstring& commandLine, unsigned long timeoutMs) {
     ProcessResult result;
@@ -27,58 +55,44 @@ ProcessResult Run(const wchar_t* image, const std::wstring& commandLine, unsigne
     if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) {
         return result;
     }
-    UniqueHandle reader(readEnd);
-    UniqueHandle writer(writeEnd);
+    handset::UniqueHandle reader(readEnd);
+    handset::UniqueHandle writer(writeEnd);
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-
-    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back(L'\0');
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(image, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+    Process process(commandLine, image, writeEnd);
+    if (!process.Started()) {
         return result;
     }
     result.started = true;
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
     writer.reset();
 
     // Drain the pipe while waiting, so that a talkative program never blocks on a full pipe.
     DWORD start = GetTickCount();
+    std::optional<unsigned long> exitCode;
+    char chunk[4096];
+    DWORD got = 0;
     for (;;) {
         DWORD available = 0;
         while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-            char chunk[4096];
-            DWORD got = 0;
             if (!ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) || got == 0) {
                 break;
             }
             result.output.append(chunk, got);
         }
-        DWORD waited = WaitForSingleObject(info.hProcess, 20);
-        if (waited == WAIT_OBJECT_0) {
+        if ((exitCode = process.Wait(20))) {
             break;
         }
         if (GetTickCount() - start > timeoutMs) {
-            TerminateProcess(info.hProcess, 255);
-            WaitForSingleObject(info.hProcess, 5000);
+            process.Kill(255);
+            exitCode = process.Wait(0);
             result.timedOut = true;
             break;
         }
     }
-    char chunk[4096];
-    DWORD got = 0;
     while (ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got > 0) {
         result.output.append(chunk, got);
     }
-    GetExitCodeProcess(info.hProcess, &result.exitCode);
+    result.exitCode = exitCode.value_or(0);
     return result;
 }
 
@@ -93,16 +107,14 @@ ProcessResult RunImage(const std::wstring& image, const std::wstring& arguments,
     return Run(image.c_str(), arguments, timeoutMs);
 }
 
+ProcessResult RunHandset(const std::wstring& arguments, unsigned long timeoutMs) {
+    return RunProcess(L"\"" + BinFolder() + L"handset.exe\" " + arguments, timeoutMs);
+}
+
 std::wstring BinFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    // A Unicode path has at most 32768 characters ("Path Field Limits"), so the whole path fits.
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
     return path.substr(0, path.rfind(L'\\') + 1);
 }
 

@@ -5,14 +5,14 @@
 
 #include <string>
 
+#include "tests/support/not_copyable.h"
+
 namespace testing_support {
 
-class ScopedHandset {
+class ScopedHandset : NotCopyable {
 public:
     ScopedHandset();
     ~ScopedHandset();
-    ScopedHandset(const ScopedHandset&) = delete;
-    ScopedHandset& operator=(const ScopedHandset&) = delete;
 
     // The key under HKEY_CURRENT_USER, as HANDSET_ROOT holds it.
     const std::wstring& RootKey() const { return rootKey; }

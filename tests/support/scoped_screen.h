@@ -7,15 +7,15 @@
 
 #include <optional>
 
+#include "tests/support/not_copyable.h"
+
 namespace testing_support {
 
-class ScopedScreen {
+class ScopedScreen : NotCopyable {
 public:
     // Nothing for form: the screen of the display the handset runs on.
     explicit ScopedScreen(std::optional<SIZE> form, std::optional<int> dpi = std::nullopt);
     ~ScopedScreen();
-    ScopedScreen(const ScopedScreen&) = delete;
-    ScopedScreen& operator=(const ScopedScreen&) = delete;
 
     // Turns the screen to another form.
     void Turn(std::optional<SIZE> form);

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "handset/common/owners.h"
+
 namespace testing_support {
 
 namespace {
@@ -28,8 +30,9 @@ std::wstring MemoryPath() {
 // paths longer than MAX_PATH here, and tests make such paths on purpose.
 void RemoveTree(const std::wstring& folder) {
     WIN32_FIND_DATAW entry{};
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
+    HANDLE first = FindFirstFileW((folder + L"*").c_str(), &entry);
+    if (first != INVALID_HANDLE_VALUE) {
+        handset::UniqueFind search(first);
         do {
             const std::wstring name = entry.cFileName;
             if (name == L"." || name == L"..") {
@@ -42,8 +45,7 @@ void RemoveTree(const std::wstring& folder) {
                 SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
                 DeleteFileW(path.c_str());
             }
-        } while (FindNextFileW(search, &entry));
-        FindClose(search);
+        } while (FindNextFileW(search.get(), &entry));
     }
     RemoveDirectoryW(folder.c_str());
 }

@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 
+#include "tests/support/not_copyable.h"
+
 namespace testing_support {
 
 // Where on the handset a folder lies: in main memory (the object store), or on the storage card,
@@ -16,7 +18,7 @@ inline void PrintTo(Volume volume, std::ostream* out) {
     *out << (volume == Volume::StorageCard ? "StorageCard" : "ObjectStore");
 }
 
-class TempFolder {
+class TempFolder : NotCopyable {
 public:
     // Creates a fresh folder; leaf is appended to its unique name, so a test can ask for blanks
     // or non-ASCII characters in the path.
@@ -26,8 +28,6 @@ public:
     struct InMemory {};
     explicit TempFolder(InMemory);
     ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
 
     // The folder's path, ending in a backslash.
     const std::wstring& Path() const { return path; }

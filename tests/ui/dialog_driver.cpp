@@ -18,41 +18,14 @@
 #include <cwchar>
 #include <string>
 
+#include "files/handles.h"
+#include "tests/support/window_queries.h"
 #include "ui/resource.h"
 
 namespace {
 
-// The shown top-level window of the program that holds the given control.
-HWND FindShownWindowWith(int controlId) {
-    struct Search {
-        int controlId;
-        HWND found;
-    } search{controlId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(data);
-            wchar_t title[32] = {};
-            GetWindowTextW(window, title, 32);
-            if (IsWindowVisible(window) && GetDlgItem(window, wanted->controlId) != nullptr &&
-                wcsstr(title, L"Courierfix") != nullptr) {
-                wanted->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND WaitForShownWindowWith(int controlId) {
-    for (int attempt = 0; attempt < 300; ++attempt) {
-        if (HWND window = FindShownWindowWith(controlId)) {
-            return window;
-        }
-        Sleep(100);
-    }
-    return nullptr;
-}
+using testing_support::FindShownDialog;
+using testing_support::WaitForShownDialog;
 
 // The menu bar's toolbar: the child of the menu-bar window that the dialog owns.
 HWND FindSoftKeyToolbar(HWND dialog) {
@@ -83,7 +56,7 @@ int wmain(int argc, wchar_t** argv) {
         return Fail("no step given");
     }
     const std::wstring step = argv[1];
-    HWND dialog = WaitForShownWindowWith(IDC_ACCOUNT_LIST);
+    HWND dialog = WaitForShownDialog(IDC_ACCOUNT_LIST, L"Courierfix");
     if (dialog == nullptr) {
         return Fail("the main dialog is not shown");
     }
@@ -115,19 +88,18 @@ int wmain(int argc, wchar_t** argv) {
     if (step == L"repair") {
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_REPAIR, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_REPAIR)));
-        wchar_t result[256] = {};
-        GetDlgItemTextW(dialog, IDC_RESULT_LINE, result, 256);
-        std::wprintf(L"%ls\n", result);
+        std::wprintf(L"%ls\n",
+                     testing_support::TextOf(GetDlgItem(dialog, IDC_RESULT_LINE)).c_str());
         return 0;
     }
     if (step == L"about") {
         PostCommand(dialog, IDM_ABOUT);
-        return WaitForShownWindowWith(IDC_ABOUT_VERSION) != nullptr
+        return WaitForShownDialog(IDC_ABOUT_VERSION, L"Courierfix") != nullptr
                    ? 0
                    : Fail("the About dialog is not shown");
     }
     if (step == L"close-about") {
-        HWND about = FindShownWindowWith(IDC_ABOUT_VERSION);
+        HWND about = FindShownDialog(IDC_ABOUT_VERSION, L"Courierfix");
         if (about == nullptr) {
             return Fail("the About dialog is not shown");
         }
@@ -137,11 +109,10 @@ int wmain(int argc, wchar_t** argv) {
     if (step == L"quit") {
         DWORD processId = 0;
         GetWindowThreadProcessId(dialog, &processId);
-        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+        OwnedKernelObject process(OpenProcess(SYNCHRONIZE, FALSE, processId));
         PostCommand(dialog, IDM_QUIT);
-        if (process != nullptr) {
-            WaitForSingleObject(process, 30000);
-            CloseHandle(process);
+        if (process.IsValid()) {
+            WaitForSingleObject(process.Get(), 30000);
         }
         return 0;
     }

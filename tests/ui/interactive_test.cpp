@@ -7,6 +7,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "files/handles.h"
+#include "handset/common/owners.h"
 
 #include "handset/registry/store_registry.h"
 #include "store/config_lock.h"
@@ -17,6 +22,7 @@
 #include "tests/support/rect_text.h"
 #include "tests/support/scoped_handset.h"
 #include "tests/support/scoped_screen.h"
+#include "tests/support/window_queries.h"
 #include "tests/ui/shown_dialogs.h"
 #include "ui/resource.h"
 
@@ -27,48 +33,12 @@ namespace {
 using testing_support::Parm;
 using testing_support::ReadTextLines;
 using testing_support::RectText;
+using testing_support::ScreenRectOf;
 using testing_support::SettingsOf;
 using testing_support::TextFileBytes;
+using testing_support::TextOf;
 using testing_support::WriteBytes;
 using Lines = std::vector<std::wstring>;
-
-std::wstring Text(HWND window) {
-    wchar_t text[256] = {};
-    SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-struct FoundWindow {
-    DWORD processId;
-    HWND window;
-};
-
-// The main dialog of the given process, once it is up.
-HWND WaitForMainDialog(DWORD processId) {
-    for (int attempt = 0; attempt < 300; ++attempt) {
-        FoundWindow found{processId, nullptr};
-        EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto* wanted = reinterpret_cast<FoundWindow*>(data);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                wchar_t title[64] = {};
-                GetWindowTextW(window, title, 64);
-                if (owner == wanted->processId && std::wstring(title) == L"Courierfix" &&
-                    IsWindowVisible(window) && GetDlgItem(window, IDC_ACCOUNT_LIST) != nullptr) {
-                    wanted->window = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
-        if (found.window != nullptr) {
-            return found.window;
-        }
-        Sleep(100);
-    }
-    return nullptr;
-}
 
 // Waits up to three seconds for what is wanted.
 bool WaitFor(const std::function<bool()>& wanted) {
@@ -106,12 +76,6 @@ HWND ShownWindow(DWORD processId, const wchar_t* className, const wchar_t* title
     return nullptr;
 }
 
-RECT ScreenRectOf(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
-}
-
 bool Inside(const RECT& inner, const RECT& outer) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
@@ -119,7 +83,7 @@ bool Inside(const RECT& inner, const RECT& outer) {
 
 std::string Describe(HWND control) {
     return "control " + std::to_string(GetDlgCtrlID(control)) + " " +
-           testing::PrintToString(ui_testing::TextOf(control));
+           testing::PrintToString(TextOf(control));
 }
 
 // Each shown control of window lies whole inside area (on the screen), no two overlap, and each
@@ -158,14 +122,13 @@ RECT ClientOnScreen(HWND window) {
 RECT BelowTheTabs(HWND tabs) {
     DWORD processId = 0;
     GetWindowThreadProcessId(tabs, &processId);
-    HANDLE process =
-        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    OwnedKernelObject process(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
     RECT tab{};
-    void* remote = VirtualAllocEx(process, nullptr, sizeof(tab), MEM_COMMIT, PAGE_READWRITE);
+    void* remote = VirtualAllocEx(process.Get(), nullptr, sizeof(tab), MEM_COMMIT, PAGE_READWRITE);
     EXPECT_TRUE(SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(remote)));
-    EXPECT_TRUE(ReadProcessMemory(process, remote, &tab, sizeof(tab), nullptr));
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
+    EXPECT_TRUE(ReadProcessMemory(process.Get(), remote, &tab, sizeof(tab), nullptr));
+    VirtualFreeEx(process.Get(), remote, 0, MEM_RELEASE);
     RECT area{};
     GetClientRect(tabs, &area);
     area.top = tab.bottom;
@@ -175,36 +138,39 @@ RECT BelowTheTabs(HWND tabs) {
 
 class InteractiveProgram : public ::testing::Test {
 protected:
-    void TearDown() override {
-        if (process.hProcess != nullptr) {
-            TerminateProcess(process.hProcess, 1);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
-    }
-
     // Starts the program, or another installation of it, with an empty command line and waits
     // for its dialog.
     void Start() { Start(program); }
     void Start(const testing_support::InstalledProgram& installed) {
-        std::wstring commandLine = L"\"" + installed.Exe() + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &process));
-        dialog = WaitForMainDialog(process.dwProcessId);
+        process.emplace(L"\"" + installed.Exe() + L"\"");
+        ASSERT_TRUE(process->Started());
+        dialog =
+            testing_support::WaitForShownDialog(IDC_ACCOUNT_LIST, L"Courierfix", process->Id());
         ASSERT_NE(dialog, nullptr);
     }
 
     // Waits for the program to end and gives its exit code.
-    DWORD WaitForExit() {
-        EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-        DWORD exitCode = 99;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        process = {};
-        return exitCode;
+    unsigned long WaitForExit() {
+        auto exitCode = process->Wait(30000);
+        EXPECT_TRUE(exitCode) << "the program did not end";
+        process.reset();
+        return exitCode.value_or(99);
+    }
+
+    // Chooses the account at index of the sorted list, as a tap on the list does, and gives the
+    // settings page shown for it.
+    HWND ChooseAccount(int index) const {
+        HWND list = GetDlgItem(dialog, IDC_ACCOUNT_LIST);
+        SendMessageW(list, CB_SETCURSEL, index, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ACCOUNT_LIST, CBN_SELENDOK),
+                     reinterpret_cast<LPARAM>(list));
+        return Page();
+    }
+    HWND Page() const {
+        return FindWindowExW(GetDlgItem(dialog, IDC_SETTINGS_TABS), nullptr, L"#32770", nullptr);
+    }
+    static void Type(HWND page, int id, const std::wstring& text) {
+        SendMessageW(GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 
     // The id of the control that has the focus in the program, once keys sent before have been
@@ -221,15 +187,17 @@ protected:
         return focused;
     }
 
-    // Presses a key count times and expects the focus on the control wanted afterwards.
-    void Press(WORD key, int count, int wanted, bool shift = false) {
+    // Presses Tab (or Shift+Tab, going back) count times, expects the focus on the control
+    // wanted afterwards, and types text there.
+    void Tab(int count, int wanted, std::wstring_view text = L"", bool back = false) {
         for (int time = 0; time < count; ++time) {
-            shift ? ui_testing::PressKeyWith(VK_SHIFT, key) : ui_testing::PressKey(key);
+            back ? ui_testing::PressKeyWith(VK_SHIFT, VK_TAB) : ui_testing::PressKey(VK_TAB);
         }
         ASSERT_EQ(FocusAfterKeys(wanted), wanted);
+        ui_testing::TypeText(text);
     }
 
-    std::wstring ResultLine() const { return Text(GetDlgItem(dialog, IDC_RESULT_LINE)); }
+    std::wstring ResultLine() const { return TextOf(GetDlgItem(dialog, IDC_RESULT_LINE)); }
     // Taps "3 - Repair" and gives the result line.
     std::wstring Repair() const {
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_REPAIR, BN_CLICKED),
@@ -248,7 +216,8 @@ protected:
 
     testing_support::ScopedHandset handsetState;
     testing_support::InstalledProgram program{L"\\Program Files\\Courierfix"};
-    PROCESS_INFORMATION process{};
+    // Ended, if it still runs, before its installation is removed.
+    std::optional<testing_support::Process> process;
     HWND dialog = nullptr;
 };
 
@@ -261,41 +230,30 @@ TEST_F(InteractiveProgram, RepairsTheChosenAccountAndQuitsAndTheBatchAppliesTheS
     WriteBytes(program.File(L"log.txt"), "an old log\r\n");
     Start();
 
-    HWND list = GetDlgItem(dialog, IDC_ACCOUNT_LIST);
-    ASSERT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 2);
-    wchar_t name[64] = {};
-    SendMessageW(list, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(name));
-    EXPECT_STREQ(name, L"Work");
+    EXPECT_EQ(testing_support::ItemsOf(GetDlgItem(dialog, IDC_ACCOUNT_LIST)),
+              (Lines{L"Home", L"Work"}));
 
-    // Choose Work, as a tap on the list does.
-    SendMessageW(list, CB_SETCURSEL, 1, 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ACCOUNT_LIST, CBN_SELENDOK),
-                 reinterpret_cast<LPARAM>(list));
-    HWND tabs = GetDlgItem(dialog, IDC_SETTINGS_TABS);
-    HWND page = FindWindowExW(tabs, nullptr, L"#32770", nullptr);
+    HWND page = ChooseAccount(1);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Text(GetDlgItem(page, IDC_IN_SERVER)), L"pop.saved");
-    SendMessageW(GetDlgItem(page, IDC_OUT_SERVER), WM_SETTEXT, 0,
-                 reinterpret_cast<LPARAM>(L"smtp.work"));
+    EXPECT_EQ(TextOf(GetDlgItem(page, IDC_IN_SERVER)), L"pop.saved");
+    Type(page, IDC_OUT_SERVER, L"smtp.work");
     // A password of every kind of character a value can hold.
-    SendMessageW(GetDlgItem(page, IDC_PASSWORD), WM_SETTEXT, 0,
-                 reinterpret_cast<LPARAM>(password.c_str()));
+    Type(page, IDC_PASSWORD, password);
 
     // Over to the other tab and back: the typed value is kept.
+    HWND tabs = GetDlgItem(dialog, IDC_SETTINGS_TABS);
     SendMessageW(tabs, TCM_SETCURFOCUS, 1, 0);
-    page = FindWindowExW(tabs, nullptr, L"#32770", nullptr);
-    ASSERT_NE(GetDlgItem(page, IDC_SMTP_USERNAME), nullptr);
-    SendMessageW(GetDlgItem(page, IDC_SMTP_USERNAME), WM_SETTEXT, 0,
-                 reinterpret_cast<LPARAM>(L"me@work"));
+    ASSERT_NE(GetDlgItem(Page(), IDC_SMTP_USERNAME), nullptr);
+    Type(Page(), IDC_SMTP_USERNAME, L"me@work");
     SendMessageW(tabs, TCM_SETCURFOCUS, 0, 0);
-    page = FindWindowExW(tabs, nullptr, L"#32770", nullptr);
-    EXPECT_EQ(Text(GetDlgItem(page, IDC_OUT_SERVER)), L"smtp.work");
+    page = Page();
+    EXPECT_EQ(TextOf(GetDlgItem(page, IDC_OUT_SERVER)), L"smtp.work");
 
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_REPAIR, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_REPAIR)));
     HWND result = GetDlgItem(dialog, IDC_RESULT_LINE);
     EXPECT_TRUE(IsWindowVisible(result));
-    EXPECT_EQ(Text(result), L"Account successfully repaired");
+    EXPECT_EQ(TextOf(result), L"Account successfully repaired");
     HWND trace = GetDlgItem(dialog, IDC_TRACE_LIST);
     EXPECT_EQ(SendMessageW(trace, LB_GETCOUNT, 0, 0), 2);
 
@@ -340,38 +298,32 @@ TEST_F(InteractiveProgram, ASessionWithTheKeysAloneRepairsWhatWasTypedForTheAcco
     // The dialog opens on Home, with the focus on ">", the first control in keyboard order.
     // Reaching a field with Tab selects its text, so what is typed replaces it.
     ASSERT_EQ(FocusAfterKeys(IDC_NEXT_ACCOUNT), IDC_NEXT_ACCOUNT);
-    Press(VK_TAB, 3, IDC_IN_SERVER);
-    ui_testing::TypeText(L"pop.home");
-    Press(VK_TAB, 1, IDC_OUT_SERVER);
-    ui_testing::TypeText(L"smtp.home");
-    Press(VK_TAB, 1, IDC_PASSWORD);
-    ui_testing::TypeText(L"pässwörd \U0001F511");
-    Press(VK_TAB, 1, IDC_REPAIR);
+    Tab(3, IDC_IN_SERVER, L"pop.home");
+    Tab(1, IDC_OUT_SERVER, L"smtp.home");
+    Tab(1, IDC_PASSWORD, L"pässwörd \U0001F511");
+    Tab(1, IDC_REPAIR);
     ui_testing::PressKey(VK_SPACE);
     EXPECT_EQ(ResultAfterRepair(), L"Account successfully repaired");
 
     // The other tab: from the tabs, Right, and into its fields.
-    Press(VK_TAB, 4, IDC_SETTINGS_TABS, true);
+    Tab(4, IDC_SETTINGS_TABS, L"", true);
     ui_testing::PressKey(VK_RIGHT);
-    Press(VK_TAB, 1, IDC_SMTP_USERNAME);
-    ui_testing::TypeText(L"me@home");
-    Press(VK_TAB, 2, IDC_SMTP_DOMAIN);
-    ui_testing::TypeText(L"HOME");
-    Press(VK_TAB, 1, IDC_REPAIR);
+    Tab(1, IDC_SMTP_USERNAME, L"me@home");
+    Tab(2, IDC_SMTP_DOMAIN, L"HOME");
+    Tab(1, IDC_REPAIR);
     ui_testing::PressKey(VK_SPACE);
 
     // Another account, chosen with Down in the list: its own page, and its own repair.
-    Press(VK_TAB, 5, IDC_ACCOUNT_LIST, true);
+    Tab(5, IDC_ACCOUNT_LIST, L"", true);
     ui_testing::PressKey(VK_DOWN);
-    Press(VK_TAB, 2, IDC_SMTP_USERNAME);
-    ui_testing::TypeText(L"me@work");
-    Press(VK_TAB, 3, IDC_REPAIR);
+    Tab(2, IDC_SMTP_USERNAME, L"me@work");
+    Tab(3, IDC_REPAIR);
     ui_testing::PressKey(VK_SPACE);
     for (int attempt = 0; attempt < 40 && SettingsOf(L"Work").size() < 4; ++attempt) {
         Sleep(50);
     }
     // Enter in a field ends the dialog, as the Done key does.
-    Press(VK_TAB, 1, IDC_SMTP_DOMAIN, true);
+    Tab(1, IDC_SMTP_DOMAIN, L"", true);
     ui_testing::PressKey(VK_RETURN);
     EXPECT_EQ(WaitForExit(), 0u);
 
@@ -405,13 +357,7 @@ TEST_F(InteractiveProgram, OnTheStorageCardTheDialogSavesAndTheBatchAppliesWhatI
                                                       L"[Home]", Parm(L"INSERVER", L"pop.home")}));
     Start(onCard);
     // The list is sorted: Home, then Work.
-    HWND list = GetDlgItem(dialog, IDC_ACCOUNT_LIST);
-    SendMessageW(list, CB_SETCURSEL, 1, 0);
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ACCOUNT_LIST, CBN_SELENDOK),
-                 reinterpret_cast<LPARAM>(list));
-    HWND page = FindWindowExW(GetDlgItem(dialog, IDC_SETTINGS_TABS), nullptr, L"#32770", nullptr);
-    SendMessageW(GetDlgItem(page, IDC_OUT_SERVER), WM_SETTEXT, 0,
-                 reinterpret_cast<LPARAM>(L"smtp.work"));
+    Type(ChooseAccount(1), IDC_OUT_SERVER, L"smtp.work");
     EXPECT_EQ(Repair(), L"Account successfully repaired");
     Quit();
     EXPECT_EQ(WaitForExit(), 0u);
@@ -437,11 +383,11 @@ TEST_F(InteractiveProgram, AConfigThatCouldNotBeReadAtStartIsNeverSavedOver) {
     const std::string before = testing_support::ReadBytes(program.File(L"config"));
     // Held open without sharing while the dialog starts, as a desktop sync or an editor does,
     // and let go before the repair: the fields showed nothing of what config holds.
-    HANDLE held = CreateFileW(program.File(L"config").c_str(), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    OwnedHandle held(CreateFileW(program.File(L"config").c_str(), GENERIC_READ, 0, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held.IsValid());
     Start();
-    CloseHandle(held);
+    held.Reset();
 
     EXPECT_EQ(Repair(), L"Account repaired, but settings not saved");
     Quit();
@@ -463,9 +409,7 @@ TEST_F(InteractiveProgram, WhileABatchRunHoldsTheLockTheDialogShowsAtOnceAndLeav
         const DWORD started = GetTickCount();
         Start();
         EXPECT_LT(GetTickCount() - started, 15000u);
-        HWND page =
-            FindWindowExW(GetDlgItem(dialog, IDC_SETTINGS_TABS), nullptr, L"#32770", nullptr);
-        EXPECT_EQ(Text(GetDlgItem(page, IDC_IN_SERVER)), L"pop.saved");
+        EXPECT_EQ(TextOf(GetDlgItem(Page(), IDC_IN_SERVER)), L"pop.saved");
         EXPECT_EQ(testing_support::ReadBytes(program.File(L"log.txt")), batchLog);
     }
     // The batch run has ended: a repair saves as ever.
@@ -486,9 +430,10 @@ struct ScreenForm {
 };
 
 // The dialogs' font, "MS Shell Dlg" of 8 points, as a program started at dpi makes it.
-HFONT DialogFont(int dpi) {
-    return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Shell Dlg");
+handset::UniqueGdi<HFONT> DialogFont(int dpi) {
+    return handset::UniqueGdi<HFONT>(CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE,
+                                                 FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                                 L"MS Shell Dlg"));
 }
 
 } // namespace
@@ -505,7 +450,8 @@ TEST_F(InteractiveProgram, FitsEveryScreenAHandsetHasAndRepairsByATap) {
         testing_support::ScopedScreen screen(form.size, form.dpi);
         Start();
         SetForegroundWindow(dialog);
-        HFONT font = DialogFont(form.dpi);
+        const auto owner = DialogFont(form.dpi);
+        const HFONT font = owner.get();
         const int bar = MulDiv(26, form.dpi, 96);
 
         // The whole width, from below the navigation bar down to the menu bar, which is on the
@@ -519,7 +465,7 @@ TEST_F(InteractiveProgram, FitsEveryScreenAHandsetHasAndRepairsByATap) {
 
         // The page's controls whole inside the tab control, below its row of tabs.
         HWND tabs = GetDlgItem(dialog, IDC_SETTINGS_TABS);
-        HWND page = FindWindowExW(tabs, nullptr, L"#32770", nullptr);
+        HWND page = Page();
         ASSERT_NE(page, nullptr);
         const RECT belowTheTabs = BelowTheTabs(tabs);
         EXPECT_GE(ScreenRectOf(page).top, belowTheTabs.top) << "the page covers the tabs";
@@ -534,27 +480,24 @@ TEST_F(InteractiveProgram, FitsEveryScreenAHandsetHasAndRepairsByATap) {
         // A tap on Options opens its menu on the screen.
         ui_testing::TapAt({barPlace.right - bar / 2, (barPlace.top + barPlace.bottom) / 2});
         HWND menu = nullptr;
-        EXPECT_TRUE(WaitFor([&] {
-            return (menu = ShownWindow(process.dwProcessId, L"#32768", nullptr)) != nullptr;
-        }));
+        EXPECT_TRUE(WaitFor(
+            [&] { return (menu = ShownWindow(process->Id(), L"#32768", nullptr)) != nullptr; }));
         const RECT screenArea{0, 0, form.size.cx, form.size.cy};
         EXPECT_TRUE(menu != nullptr && Inside(ScreenRectOf(menu), screenArea));
         ui_testing::PressKey(VK_ESCAPE);
-        EXPECT_TRUE(WaitFor([&] { return !ShownWindow(process.dwProcessId, L"#32768", nullptr); }));
+        EXPECT_TRUE(WaitFor([&] { return !ShownWindow(process->Id(), L"#32768", nullptr); }));
 
         // The About dialog fits too.
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_ABOUT, 0), 0);
         HWND about = nullptr;
-        ASSERT_TRUE(WaitFor([&] {
-            return (about = ShownWindow(process.dwProcessId, L"#32770", L"About Courierfix"));
-        }));
+        ASSERT_TRUE(WaitFor(
+            [&] { return (about = ShownWindow(process->Id(), L"#32770", L"About Courierfix")); }));
         EXPECT_EQ(RectText(ScreenRectOf(about)), RectText(dialogPlace));
         ExpectLaidOut(about, ClientOnScreen(about), font);
         PostMessageW(about, WM_COMMAND, IDOK, 0);
 
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
         EXPECT_EQ(WaitForExit(), 0u);
-        DeleteObject(font);
     }
 
     // A turn of the screen while the program runs, made by handset.exe as a user's turn is.

@@ -21,8 +21,10 @@
 #include "tests/support/installed_program.h"
 #include "tests/support/rect_text.h"
 #include "tests/support/scoped_handset.h"
-#include "tests/support/scoped_mapi.h"
+#include "tests/support/messaging_session.h"
 #include "tests/support/scoped_screen.h"
+#include "tests/support/scoped_startup_folder.h"
+#include "tests/support/window_queries.h"
 #include "tests/support/temp_folder.h"
 #include "tests/ui/shown_dialogs.h"
 #include "ui/dialog_template.h"
@@ -41,8 +43,8 @@ using testing_support::ReadBytes;
 using testing_support::ReadTextLines;
 using testing_support::SettingsOf;
 using testing_support::TextFileBytes;
+using testing_support::TextOf;
 using testing_support::WriteBytes;
-using ui_testing::TextOf;
 using Lines = std::vector<std::wstring>;
 
 Lines LinesOf(const AccountRecord* account) {
@@ -60,9 +62,8 @@ protected:
         ASSERT_TRUE(RegisterMainDialogControls());
         config = GetConfigFilePath();
         DeleteFileW(config.c_str());
-        previousStartup = handset::StartupFolder();
-        ASSERT_TRUE(handset::SetStartupFolder(startupFolder));
-        ASSERT_GE(MAPILogonEx(0, nullptr, nullptr, 0, &session), 0);
+        session = messaging.Logon();
+        ASSERT_NE(session, nullptr);
     }
 
     void TearDown() override {
@@ -70,12 +71,8 @@ protected:
             DestroyWindow(dialog);
         }
         accountTable.Clear();
-        session->Logoff(0, 0, 0);
-        session->Release();
+        messaging.Logoff();
         DeleteFileW(config.c_str());
-        if (previousStartup) {
-            handset::SetStartupFolder(*previousStartup);
-        }
     }
 
     // Discovers the handset's accounts, gives each the lines given for it, and opens the dialog.
@@ -114,26 +111,8 @@ protected:
         SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
         ui_testing::TakeInput(dialog);
     }
-    Lines AccountList() const {
-        Lines names;
-        HWND list = Item(IDC_ACCOUNT_LIST);
-        for (LRESULT index = 0; index < SendMessageW(list, CB_GETCOUNT, 0, 0); ++index) {
-            wchar_t text[256] = {};
-            SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-            names.push_back(text);
-        }
-        return names;
-    }
-    Lines TraceList() const {
-        Lines lines;
-        HWND list = Item(IDC_TRACE_LIST);
-        for (LRESULT index = 0; index < SendMessageW(list, LB_GETCOUNT, 0, 0); ++index) {
-            wchar_t text[256] = {};
-            SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
-            lines.push_back(text);
-        }
-        return lines;
-    }
+    Lines AccountList() const { return testing_support::ItemsOf(Item(IDC_ACCOUNT_LIST)); }
+    Lines TraceList() const { return testing_support::ItemsOf(Item(IDC_TRACE_LIST)); }
     bool ResultShown() const { return IsWindowVisible(Item(IDC_RESULT_LINE)) != FALSE; }
     std::wstring ResultLine() const { return TextOf(Item(IDC_RESULT_LINE)); }
     bool AutoRepairChecked() const {
@@ -143,10 +122,8 @@ protected:
     }
 
     testing_support::ScopedHandset handsetState;
-    testing_support::ScopedMapi mapi;
-    testing_support::TempFolder startup{L"\\StartUp"};
-    std::wstring startupFolder = startup.Path().substr(0, startup.Path().size() - 1);
-    std::optional<std::wstring> previousStartup;
+    testing_support::MessagingSession messaging;
+    testing_support::ScopedStartupFolder startup;
     std::wstring config;
     IMAPISession* session = nullptr;
     HWND dialog = nullptr;
@@ -769,8 +746,7 @@ TEST_F(MainDialog, TheCheckMarkNeverClaimsAShortcutThatIsNotThere) {
     Open();
     EXPECT_FALSE(AutoRepairChecked());
     // A Startup folder that does not exist: the shortcut cannot be written.
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\EXPLORER\\SHELL FOLDERS", L"Startup", REG_SZ,
-                    L"C:\\no such folder", sizeof(L"C:\\no such folder"));
+    testing_support::ScopedStartupFolder::SetValue(L"C:\\no such folder");
     Command(IDM_AUTO_REPAIR);
     EXPECT_FALSE(AutoRepairChecked());
 }
@@ -801,16 +777,8 @@ TEST_F(MainDialog, ShowsTheMenuBarWithQuitAndOptions) {
     HWND bar = SHFindMenuBar(dialog);
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar, menuBarWindow);
-    wchar_t text[32] = {};
-    TBBUTTONINFOW info{};
-    info.cbSize = sizeof(info);
-    info.dwMask = TBIF_TEXT;
-    info.pszText = text;
-    info.cchText = 32;
-    SendMessageW(bar, TB_GETBUTTONINFOW, IDM_OPTIONS, reinterpret_cast<LPARAM>(&info));
-    EXPECT_STREQ(text, L"Options");
-    SendMessageW(bar, TB_GETBUTTONINFOW, IDM_QUIT, reinterpret_cast<LPARAM>(&info));
-    EXPECT_STREQ(text, L"Quit");
+    EXPECT_EQ(testing_support::ButtonTextOf(bar, IDM_OPTIONS), L"Options");
+    EXPECT_EQ(testing_support::ButtonTextOf(bar, IDM_QUIT), L"Quit");
 }
 
 // Runs the dialog as start-up does and, once it is up, posts it one command.

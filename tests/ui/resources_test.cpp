@@ -87,9 +87,8 @@ TEST(MainDialogTemplate, AccountListIsReadOnlyAndSortedTraceListHiddenResultLine
     for (const wchar_t* name : {L"Work", L"Alpha", L"Home"}) {
         SendMessageW(accounts, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     }
-    wchar_t first[32] = {};
-    SendMessageW(accounts, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
-    EXPECT_STREQ(first, L"Alpha");
+    EXPECT_EQ(testing_support::ItemsOf(accounts),
+              (std::vector<std::wstring>{L"Alpha", L"Home", L"Work"}));
 
     HWND trace = GetDlgItem(dialog.get(), IDC_TRACE_LIST);
     ASSERT_NE(trace, nullptr);
@@ -191,11 +190,8 @@ TEST(MenuBarResources, HoldTheSixteenWordsAndTheDropDownItems) {
     UniqueWindow dialog = ShowMainDialog();
     ASSERT_TRUE(dialog);
     HWND bar = SHFindMenuBar(dialog.get());
-    wchar_t label[32] = {};
-    SendMessageW(bar, TB_GETBUTTONTEXTW, IDM_QUIT, reinterpret_cast<LPARAM>(label));
-    EXPECT_STREQ(label, L"Quit");
-    SendMessageW(bar, TB_GETBUTTONTEXTW, IDM_OPTIONS, reinterpret_cast<LPARAM>(label));
-    EXPECT_STREQ(label, L"Help");
+    EXPECT_EQ(testing_support::ButtonTextOf(bar, IDM_QUIT), L"Quit");
+    EXPECT_EQ(testing_support::ButtonTextOf(bar, IDM_OPTIONS), L"Help");
 
     auto dropDown = reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, IDM_OPTIONS));
     std::vector<std::wstring> items;

@@ -102,20 +102,6 @@ std::vector<HWND> Controls(HWND dialog) {
     return controls;
 }
 
-std::wstring TextOf(HWND window) {
-    // Asked for with messages, which reach a window of another process too.
-    std::wstring text(static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    text.resize(static_cast<size_t>(
-        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-    return text;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[128] = {};
-    GetClassNameW(window, name, 128);
-    return name;
-}
-
 RECT RectInParent(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -249,14 +235,6 @@ void TakeInput(HWND dialog) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-    }
-}
-
-void PumpMessages() {
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
     }
 }
 

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/window_queries.h"
+
 namespace ui_testing {
 
 // The module holding the program's resources: the test links the same resources as the program.
@@ -32,8 +34,8 @@ UniqueWindow CreatePlainDialog(UINT templateId, HWND parent = nullptr);
 // The dialog's controls in template order.
 std::vector<HWND> Controls(HWND dialog);
 
-std::wstring TextOf(HWND window);
-std::wstring ClassOf(HWND window);
+using testing_support::ClassOf;
+using testing_support::TextOf;
 
 // The window's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND window);
@@ -46,7 +48,7 @@ bool TextFitsOnOneLine(HWND control, SIZE* needed = nullptr, HFONT font = nullpt
 // wrapping its words has room for. Icons show no text.
 bool TextShowsWhole(HWND control, HFONT font);
 
-void PumpMessages();
+using testing_support::PumpMessages;
 
 // Real input, as a user's keys and taps arrive: through the system's input queue to the window
 // that has the focus, or to the window under the pointer.

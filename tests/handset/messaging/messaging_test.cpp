@@ -5,18 +5,25 @@
 #include <mapiutil.h>
 
 #include "accounts/account_guid.h"
+#include "handset/common/owners.h"
 #include "handset/messaging/messaging_diagnostics.h"
 #include "handset/registry/store_registry.h"
+#include "tests/support/messaging_session.h"
 #include "tests/support/scoped_handset.h"
-#include "tests/support/scoped_mapi.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace {
+
+using Microsoft::WRL::ComPtr;
+// What the messaging API hands out, each given back by the function that belongs to it.
+using RowSet = std::unique_ptr<SRowSet, handset::FreeWith<FreeProws>>;
+using PropValues = std::unique_ptr<SPropValue, handset::FreeWith<MAPIFreeBuffer>>;
 
 struct Row {
     std::vector<BYTE> entryId;
@@ -25,40 +32,32 @@ struct Row {
 
 class MessagingTest : public ::testing::Test {
 protected:
-    void SetUp() override { before = handset::CurrentMessagingCounts(); }
-
-    // Every object and buffer a test took was given back, and nothing was released twice.
-    void ExpectAllGivenBack() {
-        handset::MessagingCounts now = handset::CurrentMessagingCounts();
-        EXPECT_EQ(now.sessions, before.sessions);
-        EXPECT_EQ(now.tables, before.tables);
-        EXPECT_EQ(now.stores, before.stores);
-        EXPECT_EQ(now.buffers, before.buffers);
-        EXPECT_EQ(now.overReleases, before.overReleases);
+    // Logs on and walks the store table, which holds count rows.
+    void LogonAndReadRows(size_t count) {
+        session = messaging.Logon();
+        ASSERT_NE(session, nullptr);
+        rows = ReadRows();
+        ASSERT_EQ(rows.size(), count);
     }
 
-    IMAPISession* Logon() {
-        IMAPISession* session = nullptr;
-        EXPECT_GE(MAPILogonEx(0, nullptr, nullptr, 0, &session), 0);
-        return session;
-    }
-
-    void Logoff(IMAPISession* session) {
-        session->Logoff(0, 0, 0);
-        EXPECT_EQ(session->Release(), 0u);
+    // Logs on and opens the one store of the handset.
+    void OpenTheOnlyStore() {
+        ASSERT_NO_FATAL_FAILURE(LogonAndReadRows(1));
+        ASSERT_EQ(Open(rows[0].entryId, store), S_OK);
     }
 
     // Walks the store table one row at a time, as discovery does.
-    std::vector<Row> ReadRows(IMAPISession* session) {
-        std::vector<Row> rows;
-        IMAPITable* table = nullptr;
-        EXPECT_GE(session->GetMsgStoresTable(MAPI_UNICODE, &table), 0);
+    std::vector<Row> ReadRows() {
+        std::vector<Row> read;
+        ComPtr<IMAPITable> table;
+        EXPECT_GE(session->GetMsgStoresTable(MAPI_UNICODE, table.GetAddressOf()), 0);
         if (table == nullptr) {
-            return rows;
+            return read;
         }
         for (int guard = 0; guard < 100; ++guard) {
-            SRowSet* set = nullptr;
-            EXPECT_GE(table->QueryRows(1, 0, &set), 0);
+            SRowSet* queried = nullptr;
+            EXPECT_GE(table->QueryRows(1, 0, &queried), 0);
+            RowSet set(queried);
             if (set == nullptr) {
                 break;
             }
@@ -66,77 +65,81 @@ protected:
             if (count == 1) {
                 const SPropValue& first = set->aRow[0].lpProps[0];
                 EXPECT_EQ(first.ulPropTag, PR_ENTRYID);
-                rows.push_back({std::vector<BYTE>(first.Value.bin.lpb,
+                read.push_back({std::vector<BYTE>(first.Value.bin.lpb,
                                                   first.Value.bin.lpb + first.Value.bin.cb),
                                 L""});
                 if (set->aRow[0].cValues > 1 &&
                     set->aRow[0].lpProps[1].ulPropTag == PR_DISPLAY_NAME_W) {
-                    rows.back().displayName = set->aRow[0].lpProps[1].Value.lpszW;
+                    read.back().displayName = set->aRow[0].lpProps[1].Value.lpszW;
                 }
             }
-            FreeProws(set);
             if (count != 1) {
                 EXPECT_EQ(count, 0u);
                 break;
             }
         }
-        EXPECT_EQ(table->Release(), 0u);
-        return rows;
+        EXPECT_EQ(table.Reset(), 0u);
+        return read;
     }
 
-    HRESULT Open(IMAPISession* session, std::vector<BYTE> entryId, IMsgStore** store) {
-        return session->OpenMsgStore(0, static_cast<ULONG>(entryId.size()),
-                                     reinterpret_cast<LPENTRYID>(entryId.data()), nullptr,
-                                     MDB_WRITE, store);
+    // Opens a store; one that cannot be opened leaves no store behind.
+    HRESULT Open(std::vector<BYTE> entryId, ComPtr<IMsgStore>& opened) {
+        IMsgStore* given = reinterpret_cast<IMsgStore*>(1);
+        HRESULT status = session->OpenMsgStore(0, static_cast<ULONG>(entryId.size()),
+                                               reinterpret_cast<LPENTRYID>(entryId.data()), nullptr,
+                                               MDB_WRITE, &given);
+        if (status >= 0) {
+            *opened.ReleaseAndGetAddressOf() = given;
+        } else {
+            EXPECT_EQ(given, nullptr);
+        }
+        return status;
     }
 
     // One property read with one tag, as the account record does.
-    HRESULT ReadProp(IMsgStore* store, ULONG tag, SPropValue** values) {
+    HRESULT ReadProp(IMsgStore* opened, ULONG tag, PropValues& values) {
         SizedSPropTagArray(1, tags) = {1, {tag}};
         ULONG count = 0;
+        SPropValue* read = nullptr;
         HRESULT status =
-            store->GetProps(reinterpret_cast<LPSPropTagArray>(&tags), MAPI_UNICODE, &count, values);
+            opened->GetProps(reinterpret_cast<LPSPropTagArray>(&tags), MAPI_UNICODE, &count, &read);
+        values.reset(read);
         if (status >= 0) {
             EXPECT_EQ(count, 1u);
         }
         return status;
     }
 
-    std::optional<GUID> ReadGuid(IMsgStore* store) {
-        SPropValue* values = nullptr;
-        HRESULT status = ReadProp(store, AccountGuidTag, &values);
-        std::optional<GUID> guid;
-        if (status == S_OK && values[0].ulPropTag == AccountGuidTag) {
-            guid = *values[0].Value.lpguid;
-        } else {
-            EXPECT_EQ(status, MAPI_W_ERRORS_RETURNED);
-            EXPECT_EQ(values[0].ulPropTag, PROP_TAG(PT_ERROR, 0x8113));
-            EXPECT_EQ(values[0].Value.err, MAPI_E_NOT_FOUND);
+    std::optional<GUID> ReadGuid(IMsgStore* opened) {
+        PropValues values;
+        HRESULT status = ReadProp(opened, AccountGuidTag, values);
+        if (status == S_OK && values.get()[0].ulPropTag == AccountGuidTag) {
+            return *values.get()[0].Value.lpguid;
         }
-        MAPIFreeBuffer(values);
-        return guid;
+        EXPECT_EQ(status, MAPI_W_ERRORS_RETURNED);
+        EXPECT_EQ(values.get()[0].ulPropTag, PROP_TAG(PT_ERROR, 0x8113));
+        EXPECT_EQ(values.get()[0].Value.err, MAPI_E_NOT_FOUND);
+        return std::nullopt;
     }
 
-    std::wstring ReadName(IMsgStore* store) {
-        SPropValue* values = nullptr;
-        EXPECT_EQ(ReadProp(store, PR_DISPLAY_NAME_W, &values), S_OK);
-        EXPECT_EQ(values[0].ulPropTag, PR_DISPLAY_NAME_W);
-        std::wstring name = values[0].Value.lpszW;
-        MAPIFreeBuffer(values);
-        return name;
+    std::wstring ReadName(IMsgStore* opened) {
+        PropValues values;
+        EXPECT_EQ(ReadProp(opened, PR_DISPLAY_NAME_W, values), S_OK);
+        EXPECT_EQ(values.get()[0].ulPropTag, PR_DISPLAY_NAME_W);
+        return values.get()[0].Value.lpszW;
     }
 
     testing_support::ScopedHandset handset;
-    testing_support::ScopedMapi mapi;
-    handset::MessagingCounts before;
+    testing_support::MessagingSession messaging;
+    handset::MessagingCounts& before = messaging.Before();
+    IMAPISession* session = nullptr;
+    std::vector<Row> rows;
+    ComPtr<IMsgStore> store;
 };
 
 TEST_F(MessagingTest, EmptyTableEndsAtTheFirstQuery) {
-    IMAPISession* session = Logon();
-    ASSERT_NE(session, nullptr);
-    EXPECT_TRUE(ReadRows(session).empty());
-    Logoff(session);
-    ExpectAllGivenBack();
+    ASSERT_NO_FATAL_FAILURE(LogonAndReadRows(0));
+    messaging.ExpectAllGivenBack();
 }
 
 TEST_F(MessagingTest, WalkFindsAccountsAroundStoresWithoutGuid) {
@@ -146,21 +149,17 @@ TEST_F(MessagingTest, WalkFindsAccountsAroundStoresWithoutGuid) {
     handset::AddStore(L"ActiveSync", std::nullopt);
     GUID third = handset::AddAccount(L"Home");
 
-    IMAPISession* session = Logon();
-    ASSERT_NE(session, nullptr);
-    std::vector<Row> rows = ReadRows(session);
-    ASSERT_EQ(rows.size(), 5u);
+    ASSERT_NO_FATAL_FAILURE(LogonAndReadRows(5));
 
     std::vector<std::wstring> names;
     std::vector<std::optional<GUID>> guids;
     for (const Row& row : rows) {
-        IMsgStore* store = nullptr;
-        ASSERT_EQ(Open(session, row.entryId, &store), S_OK);
+        ASSERT_EQ(Open(row.entryId, store), S_OK);
         ASSERT_NE(store, nullptr);
-        guids.push_back(ReadGuid(store));
-        names.push_back(ReadName(store));
+        guids.push_back(ReadGuid(store.Get()));
+        names.push_back(ReadName(store.Get()));
         EXPECT_EQ(row.displayName, names.back());
-        EXPECT_EQ(store->Release(), 0u);
+        EXPECT_EQ(store.Reset(), 0u);
     }
     EXPECT_EQ(names, (std::vector<std::wstring>{L"Work", L"SMS", L"Zoë \U0001F600", L"ActiveSync",
                                                 L"Home"}));
@@ -171,8 +170,7 @@ TEST_F(MessagingTest, WalkFindsAccountsAroundStoresWithoutGuid) {
     EXPECT_FALSE(guids[1]);
     EXPECT_FALSE(guids[3]);
 
-    Logoff(session);
-    ExpectAllGivenBack();
+    messaging.ExpectAllGivenBack();
 }
 
 TEST_F(MessagingTest, OpenFailureAtTheThirdOfFiveStores) {
@@ -182,75 +180,64 @@ TEST_F(MessagingTest, OpenFailureAtTheThirdOfFiveStores) {
     handset::AddAccount(L"Four");
     handset::AddAccount(L"Five");
 
-    IMAPISession* session = Logon();
-    ASSERT_NE(session, nullptr);
-    std::vector<Row> rows = ReadRows(session);
-    ASSERT_EQ(rows.size(), 5u);
-    std::vector<IMsgStore*> stores;
+    ASSERT_NO_FATAL_FAILURE(LogonAndReadRows(5));
+    std::vector<ComPtr<IMsgStore>> stores(rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
-        IMsgStore* store = reinterpret_cast<IMsgStore*>(1);
-        HRESULT status = Open(session, rows[i].entryId, &store);
+        HRESULT status = Open(rows[i].entryId, stores[i]);
         if (i == 2) {
             EXPECT_LT(status, 0);
-            EXPECT_EQ(store, nullptr);
         } else {
             ASSERT_EQ(status, S_OK);
-            stores.push_back(store);
         }
     }
     EXPECT_EQ(handset::CurrentMessagingCounts().stores, before.stores + 4);
     // Kept open like the program's records, and released once each at the end.
-    for (IMsgStore* store : stores) {
-        EXPECT_EQ(store->Release(), 0u);
+    for (ComPtr<IMsgStore>& opened : stores) {
+        EXPECT_EQ(opened.Reset(), 0u);
     }
-    Logoff(session);
-    ExpectAllGivenBack();
+    messaging.ExpectAllGivenBack();
 }
 
 TEST_F(MessagingTest, ReferenceCountsAreRealAndAReleaseTooManyIsCounted) {
     handset::AddAccount(L"Work");
-    IMAPISession* session = Logon();
-    ASSERT_NE(session, nullptr);
-    std::vector<Row> rows = ReadRows(session);
-    ASSERT_EQ(rows.size(), 1u);
-    IMsgStore* store = nullptr;
-    ASSERT_EQ(Open(session, rows[0].entryId, &store), S_OK);
+    ASSERT_NO_FATAL_FAILURE(OpenTheOnlyStore());
 
+    // AddRef and a query add a reference each, and each owner gives its own back.
     EXPECT_EQ(store->AddRef(), 2u);
-    IUnknown* unknown = nullptr;
-    ASSERT_EQ(store->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
-    EXPECT_EQ(unknown->Release(), 2u);
-    EXPECT_EQ(store->Release(), 1u);
+    ComPtr<IMsgStore> copy;
+    *copy.GetAddressOf() = store.Get(); // the reference just added
+    ComPtr<IUnknown> unknown;
+    ASSERT_EQ(store.As(&unknown), S_OK);
+    EXPECT_EQ(unknown.Reset(), 2u);
+    EXPECT_EQ(copy.Reset(), 1u);
     EXPECT_EQ(handset::CurrentMessagingCounts().stores, before.stores + 1);
-    EXPECT_EQ(store->Release(), 0u);
+    IMsgStore* retired = store.Get();
+    EXPECT_EQ(store.Reset(), 0u);
     EXPECT_EQ(handset::CurrentMessagingCounts().stores, before.stores);
     EXPECT_EQ(handset::CurrentMessagingCounts().overReleases, before.overReleases);
 
-    // The store is retired, not freed, so this stray call is safe and shows up.
-    store->Release();
+    // The store is retired, not freed, so this stray call, the fault made on purpose, is safe and
+    // shows up.
+    retired->Release();
     EXPECT_EQ(handset::CurrentMessagingCounts().overReleases, before.overReleases + 1);
     before.overReleases += 1;
 
-    Logoff(session);
-    ExpectAllGivenBack();
+    messaging.ExpectAllGivenBack();
 }
 
 TEST_F(MessagingTest, SeveralTagsComeBackInOneBufferWithMissingOnesAsErrors) {
     GUID guid = handset::AddAccount(L"Work");
-    IMAPISession* session = Logon();
-    ASSERT_NE(session, nullptr);
-    std::vector<Row> rows = ReadRows(session);
-    ASSERT_EQ(rows.size(), 1u);
-    IMsgStore* store = nullptr;
-    ASSERT_EQ(Open(session, rows[0].entryId, &store), S_OK);
+    ASSERT_NO_FATAL_FAILURE(OpenTheOnlyStore());
 
     SizedSPropTagArray(3, tags) = {3,
                                    {AccountGuidTag, PROP_TAG(PT_LONG, 0x1234), PR_DISPLAY_NAME_W}};
     ULONG count = 0;
-    SPropValue* values = nullptr;
+    SPropValue* read = nullptr;
     EXPECT_EQ(
-        store->GetProps(reinterpret_cast<LPSPropTagArray>(&tags), MAPI_UNICODE, &count, &values),
+        store->GetProps(reinterpret_cast<LPSPropTagArray>(&tags), MAPI_UNICODE, &count, &read),
         MAPI_W_ERRORS_RETURNED);
+    PropValues owned(read);
+    const SPropValue* values = read;
     ASSERT_EQ(count, 3u);
     EXPECT_EQ(values[0].ulPropTag, AccountGuidTag);
     EXPECT_TRUE(IsEqualGUID(*values[0].Value.lpguid, guid));
@@ -259,19 +246,15 @@ TEST_F(MessagingTest, SeveralTagsComeBackInOneBufferWithMissingOnesAsErrors) {
     EXPECT_EQ(values[2].ulPropTag, PR_DISPLAY_NAME_W);
     EXPECT_STREQ(values[2].Value.lpszW, L"Work");
     EXPECT_EQ(handset::CurrentMessagingCounts().buffers, before.buffers + 1);
-    MAPIFreeBuffer(values);
+    owned.reset();
 
-    EXPECT_EQ(store->Release(), 0u);
-    Logoff(session);
-    ExpectAllGivenBack();
+    EXPECT_EQ(store.Reset(), 0u);
+    messaging.ExpectAllGivenBack();
 }
 
 TEST_F(MessagingTest, OpenMsgStoreRejectsEntryIdsOfNoStore) {
     handset::AddAccount(L"Work");
-    IMAPISession* session = Logon();
-    ASSERT_NE(session, nullptr);
-    std::vector<Row> rows = ReadRows(session);
-    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_NO_FATAL_FAILURE(LogonAndReadRows(1));
 
     std::vector<BYTE> tail = rows[0].entryId;
     tail.push_back('7');
@@ -280,17 +263,14 @@ TEST_F(MessagingTest, OpenMsgStoreRejectsEntryIdsOfNoStore) {
         nested.push_back(static_cast<BYTE>(c));
     }
     for (const auto& entryId : {tail, nested, std::vector<BYTE>{1, 2, 3}, std::vector<BYTE>{}}) {
-        IMsgStore* store = reinterpret_cast<IMsgStore*>(1);
-        EXPECT_LT(Open(session, entryId, &store), 0);
-        EXPECT_EQ(store, nullptr);
+        EXPECT_LT(Open(entryId, store), 0);
     }
     // A store removed after the table was read cannot be opened either.
     ASSERT_TRUE(handset::ClearStores());
-    IMsgStore* store = nullptr;
-    EXPECT_LT(Open(session, rows[0].entryId, &store), 0);
+    EXPECT_LT(Open(rows[0].entryId, store), 0);
+    EXPECT_EQ(store, nullptr);
 
-    Logoff(session);
-    ExpectAllGivenBack();
+    messaging.ExpectAllGivenBack();
 }
 
 TEST_F(MessagingTest, LogonFailsSwitchLeavesNoSession) {
@@ -300,10 +280,8 @@ TEST_F(MessagingTest, LogonFailsSwitchLeavesNoSession) {
     EXPECT_EQ(session, nullptr);
 
     ASSERT_TRUE(handset::SetLogonFails(false));
-    session = Logon();
-    ASSERT_NE(session, nullptr);
-    Logoff(session);
-    ExpectAllGivenBack();
+    ASSERT_NE(messaging.Logon(), nullptr);
+    messaging.ExpectAllGivenBack();
 }
 
 TEST(MapiInitialize, ComesBeforeEveryLogonAndPairsWithMapiUninitialize) {
@@ -318,9 +296,10 @@ TEST(MapiInitialize, ComesBeforeEveryLogonAndPairsWithMapiUninitialize) {
     ASSERT_EQ(MAPIInitialize(nullptr), S_OK);
     MAPIUninitialize();
     // One initialisation is still held.
-    ASSERT_EQ(MAPILogonEx(0, nullptr, nullptr, 0, &session), S_OK);
-    session->Logoff(0, 0, 0);
-    session->Release();
+    ComPtr<IMAPISession> held;
+    ASSERT_EQ(MAPILogonEx(0, nullptr, nullptr, 0, held.GetAddressOf()), S_OK);
+    held->Logoff(0, 0, 0);
+    held.Reset();
     MAPIUninitialize();
     EXPECT_EQ(handset::CurrentMessagingCounts().initializations, 0);
     EXPECT_EQ(MAPILogonEx(0, nullptr, nullptr, 0, &session), E_UNEXPECTED);
@@ -345,7 +324,7 @@ TEST_F(MessagingTest, OneFreeGivesBackTheBlocksChainedToABuffer) {
     EXPECT_NE(MAPIFreeBuffer(more), 0u);
     EXPECT_EQ(MAPIFreeBuffer(root), 0u);
     EXPECT_EQ(MAPIFreeBuffer(nullptr), 0u);
-    ExpectAllGivenBack();
+    messaging.ExpectAllGivenBack();
 }
 
 } // namespace

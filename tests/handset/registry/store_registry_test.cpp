@@ -1,4 +1,5 @@
 // The registry layout that the messaging API, the configuration manager and handset.exe share.
+#include "handset/common/owners.h"
 #include "handset/registry/store_registry.h"
 #include "tests/support/scoped_handset.h"
 
@@ -15,12 +16,12 @@ std::vector<std::wstring> Keys() {
 }
 
 void CreateStoreKey(const std::wstring& root, const std::wstring& name) {
-    HKEY key = nullptr;
+    HKEY created = nullptr;
     std::wstring path = root + L"\\Messaging\\Stores\\" + name;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &key, nullptr),
+                              &created, nullptr),
               ERROR_SUCCESS);
-    RegCloseKey(key);
+    handset::UniqueKey key(created);
 }
 
 TEST(StoreRegistryTest, TableOrderIsNumericAndANewStoreGoesAfterTheLast) {

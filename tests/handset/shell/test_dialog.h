@@ -1,9 +1,11 @@
-// A real dialog for the shell tests, and a few window queries.
+// A real dialog for the shell tests, and the window queries they use.
 #pragma once
 
 #include <windows.h>
 
+#include "tests/support/not_copyable.h"
 #include "tests/support/rect_text.h"
+#include "tests/support/window_queries.h"
 
 #include <string>
 #include <vector>
@@ -12,12 +14,10 @@ namespace shell_testing {
 
 // A modeless dialog from the test template that records every WM_COMMAND it gets. It starts
 // hidden, as a dialog does while it is being initialised.
-class TestDialog {
+class TestDialog : testing_support::NotCopyable {
 public:
     TestDialog();
     ~TestDialog();
-    TestDialog(const TestDialog&) = delete;
-    TestDialog& operator=(const TestDialog&) = delete;
 
     HWND Window() const { return window; }
     // The wParam of each WM_COMMAND, in the order they came.
@@ -33,14 +33,12 @@ private:
 
 HINSTANCE TestModule();
 
-// Dispatches whatever is waiting in this thread's queue.
-void PumpMessages();
-
-RECT ScreenRect(HWND window);
 RECT ClientRect(HWND window);
+inline constexpr auto& ScreenRect = testing_support::ScreenRectOf;
+using testing_support::ClassOf;
+using testing_support::PumpMessages;
 using testing_support::RectText;
-std::wstring ClassOf(HWND window);
-std::wstring TextOf(HWND window);
+using testing_support::TextOf;
 
 // The top-level windows of this thread owned by owner and of the given class.
 std::vector<HWND> OwnedWindows(HWND owner, const std::wstring& className);

@@ -5,6 +5,7 @@
 #include "tests/support/process.h"
 #include "tests/support/scoped_handset.h"
 #include "tests/support/scoped_screen.h"
+#include "tests/support/scoped_startup_folder.h"
 #include "tests/support/temp_folder.h"
 
 #include <windows.h>
@@ -18,31 +19,8 @@ namespace {
 
 using testing_support::Utf8;
 
-// Puts the Startup value back as it was before the test.
-class ScopedStartupValue {
-public:
-    ScopedStartupValue() : previous(handset::StartupFolder()) {}
-    ~ScopedStartupValue() {
-        if (previous) {
-            handset::SetStartupFolder(*previous);
-        } else {
-            Remove();
-        }
-    }
-    ScopedStartupValue(const ScopedStartupValue&) = delete;
-    ScopedStartupValue& operator=(const ScopedStartupValue&) = delete;
-
-    static void Remove() {
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\EXPLORER\\SHELL FOLDERS", L"Startup");
-    }
-
-private:
-    std::optional<std::wstring> previous;
-};
-
 testing_support::ProcessResult Handset(const std::wstring& arguments) {
-    return testing_support::RunProcess(L"\"" + testing_support::BinFolder() + L"handset.exe\" " +
-                                       arguments);
+    return testing_support::RunHandset(arguments, 60000);
 }
 
 // Everything a command could change, as one text.
@@ -67,7 +45,8 @@ std::wstring State() {
 class HandsetToolTest : public ::testing::Test {
 protected:
     testing_support::ScopedHandset handset;
-    ScopedStartupValue startup;
+    // A Startup folder of the test's own, with blanks in its path.
+    testing_support::ScopedStartupFolder startup{L" Start\\StartUp"};
 };
 
 TEST_F(HandsetToolTest, AddStoreThenStoresListsEveryStoreInOrder) {
@@ -148,7 +127,7 @@ TEST_F(HandsetToolTest, ScreenChoosesTheFormAndTheDpiOrTheDisplay) {
 }
 
 TEST_F(HandsetToolTest, StartupFolderDefaultsPrintsAndSets) {
-    ScopedStartupValue::Remove();
+    testing_support::ScopedStartupFolder::RemoveValue();
     auto initial = Handset(L"startup-folder");
     EXPECT_EQ(initial.exitCode, 0u);
     EXPECT_EQ(initial.output, "C:\\Windows\\StartUp\n");
@@ -220,13 +199,12 @@ TEST_F(HandsetToolTest, BadInputSaysSoOnOneLineAndChangesNothing) {
 class SoftResetTest : public HandsetToolTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(handset::SetStartupFolder(startupFolder.Path() + L"StartUp"));
         ASSERT_TRUE(CopyFileW((testing_support::BinFolder() + L"handset_probe.exe").c_str(),
                               probe.c_str(), FALSE));
     }
 
     void Shortcut(const std::wstring& name, const std::string& bytes) {
-        testing_support::WriteBytes(startupFolder.Path() + L"StartUp\\" + name, bytes);
+        testing_support::WriteBytes(startup / name, bytes);
     }
 
     // The shortcut line for the program and arguments, as the program writes it: its own line,
@@ -235,7 +213,6 @@ protected:
         return Utf8(StartupShortcutLine(program, arguments) + L"\r\n");
     }
 
-    testing_support::TempFolder startupFolder{L" Start"};
     testing_support::TempFolder programs{L" Program Files"};
     std::wstring probe = programs.Path() + L"pro be.exe";
     std::wstring log = programs.Path() + L"run log.txt";
