@@ -40,9 +40,9 @@ using testing_support::TextOf;
 using testing_support::WriteBytes;
 using Lines = std::vector<std::wstring>;
 
-// Waits up to three seconds for what is wanted.
+// Waits up to ten seconds for what is wanted: a repair on a loaded machine can take seconds.
 bool WaitFor(const std::function<bool()>& wanted) {
-    for (int attempt = 0; attempt < 60; ++attempt) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
         if (wanted()) {
             return true;
         }
@@ -207,10 +207,7 @@ protected:
     void Quit() const { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0); }
     // The result line of a repair, once it shows.
     std::wstring ResultAfterRepair() {
-        for (int attempt = 0; attempt < 40 && !IsWindowVisible(GetDlgItem(dialog, IDC_RESULT_LINE));
-             ++attempt) {
-            Sleep(50);
-        }
+        WaitFor([&] { return IsWindowVisible(GetDlgItem(dialog, IDC_RESULT_LINE)) != FALSE; });
         return ResultLine();
     }
 
