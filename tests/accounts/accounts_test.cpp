@@ -43,7 +43,6 @@ protected:
         EXPECT_EQ(after.tables, before.tables);
         EXPECT_EQ(after.sessions, before.sessions);
         EXPECT_EQ(after.buffers, before.buffers);
-        EXPECT_EQ(after.overReleases, before.overReleases);
     }
 
     testing_support::ScopedHandset handsetState;
