@@ -1,4 +1,4 @@
-// Helpers of the messaging API: freeing a row set.
+// Serves the program: the messaging API's helper that frees a row set.
 #pragma once
 
 #include <cemapi.h>
