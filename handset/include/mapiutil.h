@@ -1,4 +1,4 @@
-// Serves the program: the messaging API's helper that frees a row set.
+// Serves the program: FreeProws, which frees a row set.
 #pragma once
 
 #include <cemapi.h>
