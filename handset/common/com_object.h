@@ -1,6 +1,5 @@
-// The base of the handset's COM objects: a reference count that never goes below zero,
-// QueryInterface for IUnknown, and a counter of the objects of its kind that are alive, so that
-// tests can prove that every object handed out was given back exactly once.
+// Serves the program: the one base of the messaging API's COM objects, with the live count that
+// the tests of the program read to prove every object handed out came back.
 #pragma once
 
 #include <windows.h>
@@ -17,53 +16,32 @@ public:
         if (object == nullptr) {
             return E_POINTER;
         }
-        if (!IsEqualIID(iid, IID_IUnknown)) {
-            *object = nullptr;
+        *object = IsEqualIID(iid, IID_IUnknown) ? static_cast<IUnknown*>(this) : nullptr;
+        if (*object == nullptr) {
             return E_NOINTERFACE;
         }
         this->AddRef();
-        *object = static_cast<IUnknown*>(this);
         return S_OK;
     }
 
     ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references); }
 
     ULONG STDMETHODCALLTYPE Release() override {
-        LONG current = references;
-        for (;;) {
-            if (current <= 0) {
-                // A release too many: counted, never taken below zero.
-                InterlockedIncrement(&overReleases);
-                return 0;
-            }
-            LONG seen = InterlockedCompareExchange(&references, current - 1, current);
-            if (seen == current) {
-                break;
-            }
-            current = seen;
+        LONG left = InterlockedDecrement(&references);
+        if (left == 0) {
+            delete this;
         }
-        if (current == 1) {
-            InterlockedDecrement(&live);
-            Retire();
-        }
-        return static_cast<ULONG>(current - 1);
+        return static_cast<ULONG>(left);
     }
 
 protected:
-    // live counts the objects of the kind; overReleases the releases too many of any kind.
-    ComObject(volatile LONG& live, volatile LONG& overReleases)
-        : live(live), overReleases(overReleases) {
-        InterlockedIncrement(&live);
-    }
-    virtual ~ComObject() = default;
-
-    // What becomes of the object once the last reference is gone.
-    virtual void Retire() { delete this; }
+    // live counts the objects of the kind that are alive.
+    explicit ComObject(volatile LONG& live) : live(live) { InterlockedIncrement(&live); }
+    virtual ~ComObject() { InterlockedDecrement(&live); }
 
 private:
     volatile LONG references = 1;
     volatile LONG& live;
-    volatile LONG& overReleases;
 };
 
 } // namespace handset

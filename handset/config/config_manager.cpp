@@ -1,6 +1,6 @@
-// DMProcessConfigXML: applies the EMAIL2 part of a provisioning document to the message stores.
-// The whole document is parsed with MSXML and checked before anything is written, and then
-// written all or nothing.
+// Serves the program and a platform rule: DMProcessConfigXML applies the EMAIL2 part of a
+// provisioning document to the message stores. The whole document is parsed with MSXML and
+// checked before anything is written, with the statuses of its reference page.
 #include <windows.h>
 #include <cfgmgrapi.h>
 
@@ -14,10 +14,10 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <memory>
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 using Microsoft::WRL::ComPtr;
@@ -32,11 +32,10 @@ constexpr IID XmlDomDocumentIid = {
 constexpr IID XmlDomElementIid = {
     0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
-// The statuses of a refused document (DMProcessConfigXML, Windows Mobile 5.0): CONFIG_E_BAD_XML
-// for one that is not well-formed or not made of characteristics and parms, CONFIG_E_ENTRYNOTFOUND
-// for a characteristic, an account or a parm name that the handset has no entry for.
-constexpr HRESULT BadDocument = CONFIG_E_BAD_XML;
-constexpr HRESULT NoEntry = CONFIG_E_ENTRYNOTFOUND;
+// The statuses of a refused document (DMProcessConfigXML, Windows Mobile 5.0): BadDocument for
+// one that is not well-formed or not made of characteristics and parms, NoEntry for a
+// characteristic, an account or a parm name that the handset has no entry for.
+constexpr HRESULT BadDocument = CONFIG_E_BAD_XML, NoEntry = CONFIG_E_ENTRYNOTFOUND;
 
 // The parm names that the EMAIL2 configuration service provider defines.
 constexpr const wchar_t* Email2Parms[] = {
@@ -49,37 +48,11 @@ constexpr const wchar_t* Email2Parms[] = {
 // EMAIL2 also takes a setting named by its MAPI property tag, eight hexadecimal digits, such as
 // "8128000B" for SSL on the incoming server ("unnamed tag", EMAIL2 Configuration Service Provider,
 // Windows Mobile 5.0).
-bool IsPropertyTagName(const std::wstring& name) {
-    return name.size() == 8 && std::all_of(name.begin(), name.end(), [](wchar_t c) {
-               return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') ||
-                      (c >= L'a' && c <= L'f');
-           });
-}
-
 bool IsEmail2Parm(const std::wstring& name) {
-    return IsPropertyTagName(name) ||
+    return (name.size() == 8 && name.find_first_not_of(L"0123456789ABCDEFabcdef") == name.npos) ||
            std::any_of(std::begin(Email2Parms), std::end(Email2Parms),
                        [&](const wchar_t* known) { return name == known; });
 }
-
-// COM for the length of one call, on a thread that may or may not have it already.
-class ComScope {
-public:
-    ComScope() : status(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~ComScope() {
-        if (SUCCEEDED(status)) {
-            CoUninitialize();
-        }
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-    // A thread already in another apartment can still use COM as it is.
-    bool Usable() const { return SUCCEEDED(status) || status == RPC_E_CHANGED_MODE; }
-
-private:
-    HRESULT status;
-};
 
 using handset::ScopedVariant;
 using handset::UniqueBstr;
@@ -88,11 +61,16 @@ std::wstring Text(BSTR text) {
     return text != nullptr ? std::wstring(text, SysStringLen(text)) : L"";
 }
 
+// The text of a BSTR handed to the caller, which it frees.
+std::wstring Take(BSTR text) {
+    UniqueBstr owner(text);
+    return Text(text);
+}
+
 std::wstring NodeName(IXMLDOMNode* node) {
     BSTR name = nullptr;
     node->get_nodeName(&name);
-    UniqueBstr owner(name);
-    return Text(name);
+    return Take(name);
 }
 
 // The attribute's text, or nothing when the element lacks it.
@@ -108,12 +86,6 @@ std::optional<std::wstring> Attribute(IXMLDOMNode* node, const wchar_t* name) {
         return std::nullopt;
     }
     return Text(value->bstrVal);
-}
-
-bool IsBlank(const std::wstring& text) {
-    return std::all_of(text.begin(), text.end(), [](wchar_t c) {
-        return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
-    });
 }
 
 // The element children of node. Blank text and comments between them are allowed; anything
@@ -136,8 +108,7 @@ HRESULT ElementChildren(IXMLDOMNode* node, std::vector<ComPtr<IXMLDOMNode>>& ele
         } else if (type == NODE_TEXT || type == NODE_CDATA_SECTION) {
             BSTR text = nullptr;
             child->get_text(&text);
-            UniqueBstr owner(text);
-            if (!IsBlank(Text(text))) {
+            if (Take(text).find_first_not_of(L" \t\r\n") != std::wstring::npos) {
                 return BadDocument;
             }
         } else if (type != NODE_COMMENT) {
@@ -147,50 +118,50 @@ HRESULT ElementChildren(IXMLDOMNode* node, std::vector<ComPtr<IXMLDOMNode>>& ele
     return S_OK;
 }
 
-// The store key of the account that the characteristic type names: a braced GUID that an account
-// has.
-HRESULT AccountStoreKey(const std::wstring& type, std::wstring& key) {
-    auto guid = handset::ParseGuid(type);
-    auto found = guid ? handset::FindAccountStore(*guid) : std::nullopt;
-    if (!found) {
-        return NoEntry;
+using Characteristics = std::vector<std::pair<ComPtr<IXMLDOMNode>, std::wstring>>;
+
+// The children of node, each a characteristic with its type.
+HRESULT CharacteristicChildren(IXMLDOMNode* node, Characteristics& found) {
+    std::vector<ComPtr<IXMLDOMNode>> elements;
+    if (HRESULT status = ElementChildren(node, elements); FAILED(status)) {
+        return status;
     }
-    key = *found;
+    for (const auto& element : elements) {
+        auto type = Attribute(element.Get(), L"type");
+        if (NodeName(element.Get()) != L"characteristic" || !type) {
+            return BadDocument;
+        }
+        found.emplace_back(element, *type);
+    }
     return S_OK;
 }
 
 // Checks the whole document and gathers its settings; writes nothing.
 HRESULT CollectSettings(IXMLDOMDocument* document, std::vector<handset::SettingWrite>& writes) {
     ComPtr<IXMLDOMElement> root;
+    Characteristics services;
     if (document->get_documentElement(&root) != S_OK || root == nullptr ||
         NodeName(root.Get()) != L"wap-provisioningdoc") {
         return BadDocument;
     }
-    std::vector<ComPtr<IXMLDOMNode>> services;
-    if (HRESULT status = ElementChildren(root.Get(), services); FAILED(status)) {
+    if (HRESULT status = CharacteristicChildren(root.Get(), services); FAILED(status)) {
         return status;
     }
-    for (const auto& service : services) {
-        auto serviceType = Attribute(service.Get(), L"type");
-        if (NodeName(service.Get()) != L"characteristic" || !serviceType) {
-            return BadDocument;
-        }
-        if (*serviceType != L"EMAIL2") {
+    for (const auto& [service, serviceType] : services) {
+        Characteristics accounts;
+        if (serviceType != L"EMAIL2") {
             return NoEntry;
         }
-        std::vector<ComPtr<IXMLDOMNode>> accounts;
-        if (HRESULT status = ElementChildren(service.Get(), accounts); FAILED(status)) {
+        if (HRESULT status = CharacteristicChildren(service.Get(), accounts); FAILED(status)) {
             return status;
         }
-        for (const auto& account : accounts) {
-            auto type = Attribute(account.Get(), L"type");
-            if (NodeName(account.Get()) != L"characteristic" || !type) {
-                return BadDocument;
-            }
-            std::wstring storeKey;
+        for (const auto& [account, type] : accounts) {
+            // The account's type is a braced GUID that an account has.
+            auto guid = handset::ParseGuid(type);
+            auto storeKey = guid ? handset::FindAccountStore(*guid) : std::nullopt;
             std::vector<ComPtr<IXMLDOMNode>> parms;
-            if (HRESULT status = AccountStoreKey(*type, storeKey); FAILED(status)) {
-                return status;
+            if (!storeKey) {
+                return NoEntry;
             }
             if (HRESULT status = ElementChildren(account.Get(), parms); FAILED(status)) {
                 return status;
@@ -204,7 +175,7 @@ HRESULT CollectSettings(IXMLDOMDocument* document, std::vector<handset::SettingW
                 if (!IsEmail2Parm(*name)) {
                     return NoEntry;
                 }
-                writes.push_back({storeKey, *name, *value});
+                writes.push_back({*storeKey, *name, *value});
             }
         }
     }
@@ -239,6 +210,7 @@ extern "C" HRESULT WINAPI DMProcessConfigXML(LPCWSTR pszWXMLin, DWORD dwFlags,
         return E_INVALIDARG;
     }
     *ppszwXMLout = nullptr;
+    // The program only applies documents: CFGFLAG_METADATA is not emulated, and is refused.
     if (pszWXMLin == nullptr || dwFlags != CFGFLAG_PROCESS) {
         return E_INVALIDARG;
     }
@@ -249,7 +221,7 @@ extern "C" HRESULT WINAPI DMProcessConfigXML(LPCWSTR pszWXMLin, DWORD dwFlags,
 
     std::vector<handset::SettingWrite> writes;
     {
-        ComScope com;
+        handset::ScopedCom com;
         if (!com.Usable()) {
             return E_FAIL;
         }
@@ -262,7 +234,7 @@ extern "C" HRESULT WINAPI DMProcessConfigXML(LPCWSTR pszWXMLin, DWORD dwFlags,
             return status;
         }
     }
-    // The provider could not write, and has put back what it wrote.
+    // A write failed: "an exception occurred in one of the Configuration Service Providers".
     if (!handset::ApplySettings(writes)) {
         return CONFIG_E_CSPEXCEPTION;
     }

@@ -1,5 +1,5 @@
-// The Pocket PC shell calls the program uses: full-screen dialogs with a Done button, and the
-// soft-key menu bar at the bottom of the screen.
+// Serves the program: the Pocket PC shell calls it makes, full-screen dialogs with a Done button
+// and the soft-key menu bar at the bottom of the screen.
 #pragma once
 
 #include <windows.h>
@@ -9,10 +9,8 @@
 #define SHIDIM_FLAGS 0x0001
 
 #define SHIDIF_DONEBUTTON 0x0001
-#define SHIDIF_SIZEDLG 0x0002
 #define SHIDIF_SIZEDLGFULLSCREEN 0x0004
 #define SHIDIF_SIPDOWN 0x0008
-#define SHIDIF_FULLSCREENNOMENUBAR 0x0010
 #define SHIDIF_EMPTYMENU 0x0020
 
 // An OK button in a dialog's caption, which sends IDOK.
@@ -21,17 +19,8 @@
 // Menu-bar resources: a button without a drop-down names this menu index.
 #define NOMENU 0xFFFF
 
-// Messages of the menu bar window.
-#define SHCMBM_SETSUBMENU (WM_USER + 400)
+// The menu bar's message for the popup behind a button.
 #define SHCMBM_GETSUBMENU (WM_USER + 401)
-#define SHCMBM_GETMENU (WM_USER + 402)
-
-// SHCreateMenuBar flags
-#define SHCMBF_EMPTYBAR 0x0001
-#define SHCMBF_HIDDEN 0x0002
-#define SHCMBF_HIDESIPBUTTON 0x0004
-#define SHCMBF_COLORBK 0x0008
-#define SHCMBF_HMENU 0x0010
 
 #ifndef RC_INVOKED
 
@@ -51,7 +40,7 @@ typedef struct tagSHMENUBARINFO {
     int cBmpImages;
     HWND hwndMB;
     COLORREF clrBk;
-} SHMENUBARINFO, *PSHMENUBARINFO;
+} SHMENUBARINFO;
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,6 +1,6 @@
-// The messaging API as far as the program uses it: the types, the session, the message-store
-// table and the store. Log-on and MAPI memory are in mapix.h, which this header includes as a
-// handset's does; row sets in mapiutil.h.
+// Serves the program: the messaging API as far as it uses it, the types, the session, the
+// message-store table and the store. Log-on and MAPI memory are in mapix.h, which this header
+// includes as a handset's does; row sets in mapiutil.h.
 #pragma once
 
 #include <windows.h>
@@ -20,41 +20,28 @@ typedef ULONG FLAGS;
 #define MAPI_E_CALL_FAILED E_FAIL
 #define MAPI_E_NOT_ENOUGH_MEMORY E_OUTOFMEMORY
 #define MAPI_E_INVALID_PARAMETER E_INVALIDARG
-#define MAPI_E_NO_SUPPORT ((HRESULT)0x80040102L)
 #define MAPI_E_NOT_FOUND ((HRESULT)0x8004010FL)
 #define MAPI_E_LOGON_FAILED ((HRESULT)0x80040111L)
 #define MAPI_W_ERRORS_RETURNED ((HRESULT)0x00040380L)
 
 // Property types
-#define PT_UNSPECIFIED 0x0000UL
-#define PT_NULL 0x0001UL
-#define PT_I2 0x0002UL
-#define PT_LONG 0x0003UL
-#define PT_BOOLEAN 0x000BUL
 #define PT_ERROR 0x000AUL
-#define PT_OBJECT 0x000DUL
-#define PT_I8 0x0014UL
-#define PT_STRING8 0x001EUL
 #define PT_UNICODE 0x001FUL
-#define PT_SYSTIME 0x0040UL
 #define PT_CLSID 0x0048UL
 #define PT_BINARY 0x0102UL
 
 #define PROP_TYPE(ulPropTag) (((ULONG)(ulPropTag)) & 0xFFFFUL)
 #define PROP_ID(ulPropTag) (((ULONG)(ulPropTag)) >> 16)
 #define PROP_TAG(ulPropType, ulPropID) ((((ULONG)(ulPropID)) << 16) | ((ULONG)(ulPropType)))
-#define CHANGE_PROP_TYPE(ulPropTag, ulPropType)                                                    \
-    (((ULONG)0xFFFF0000UL & (ulPropTag)) | (ULONG)(ulPropType))
 
 // Property tags
 #define PR_ENTRYID PROP_TAG(PT_BINARY, 0x0FFF)
 #define PR_DISPLAY_NAME_W PROP_TAG(PT_UNICODE, 0x3001)
-#define PR_DISPLAY_NAME PR_DISPLAY_NAME_W
 
 typedef struct _SBinary {
     ULONG cb;
     LPBYTE lpb;
-} SBinary, *LPSBinary;
+} SBinary;
 
 typedef struct _ENTRYID {
     BYTE abFlags[4];
@@ -63,24 +50,14 @@ typedef struct _ENTRYID {
 
 typedef const IID* LPCIID;
 
-typedef union _PV {
-    short int i;
-    LONG l;
-    ULONG ul;
-    float flt;
-    double dbl;
-    unsigned short int b;
-    CY cur;
-    double at;
-    FILETIME ft;
-    LPSTR lpszA;
+// The members of the value union that the program and the handset read; the SDK's others are
+// no larger than SBinary, so the union keeps its size and alignment.
+union _PV {
     SBinary bin;
     LPWSTR lpszW;
     LPGUID lpguid;
-    LARGE_INTEGER li;
     SCODE err;
-    LONG x;
-} __UPV;
+};
 
 typedef struct _SPropValue {
     ULONG ulPropTag;
@@ -103,7 +80,7 @@ typedef struct _SRow {
     ULONG ulAdrEntryPad;
     ULONG cValues;
     LPSPropValue lpProps;
-} SRow, *LPSRow;
+} SRow;
 
 typedef struct _SRowSet {
     ULONG cRows;
@@ -136,9 +113,6 @@ struct IMAPISession : public IUnknown {
                                              ULONG ulReserved) = 0;
 };
 
-typedef IMAPIProp* LPMAPIPROP;
-typedef IMsgStore* LPMDB;
-typedef IMAPITable* LPMAPITABLE;
 typedef IMAPISession* LPMAPISESSION;
 
 #endif // __cplusplus

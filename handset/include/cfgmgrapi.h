@@ -1,19 +1,14 @@
-// The configuration manager: applies an OMA Client Provisioning document to the device. As on a
-// handset, this header includes nothing: include <windows.h> before it.
+// Serves the program: the configuration manager, which applies an OMA Client Provisioning
+// document to the device. As on a handset, this header includes nothing: include <windows.h> first.
 #pragma once
 
 // Process the document and apply its settings.
 #define CFGFLAG_PROCESS 0x0001
-// Only gather the metadata of the document's parm elements; apply nothing.
-#define CFGFLAG_METADATA 0x0002
 
 // What DMProcessConfigXML answers besides S_OK.
 #define CONFIG_E_OBJECTBUSY _HRESULT_TYPEDEF_(0x80042001L)
-#define CONFIG_E_CANCELTIMEOUT _HRESULT_TYPEDEF_(0x80042002L)
 #define CONFIG_E_ENTRYNOTFOUND _HRESULT_TYPEDEF_(0x80042004L)
-#define CONFIG_S_PROCESSINGCANCELED _HRESULT_TYPEDEF_(0x00042005L)
 #define CONFIG_E_CSPEXCEPTION _HRESULT_TYPEDEF_(0x80042007L)
-#define CONFIG_E_TRANSACTIONINGFAILURE _HRESULT_TYPEDEF_(0x80042008L)
 #define CONFIG_E_BAD_XML _HRESULT_TYPEDEF_(0x80042009L)
 
 #ifdef __cplusplus

@@ -1,4 +1,4 @@
-// Helpers of the messaging API: freeing a row set.
+// Serves the program: FreeProws, which frees a row set.
 #pragma once
 
 #include <cemapi.h>

@@ -1,4 +1,4 @@
-// Log-on to the messaging system and MAPI memory.
+// Serves the program: log-on to the messaging system, and MAPI memory.
 #pragma once
 
 #include <cemapi.h>

@@ -1,4 +1,5 @@
-// The kernel's header as a handset has it: the desktop's, and what only a handset offers.
+// Serves the program: the kernel's header as a handset has it, the desktop's and what only a
+// handset offers.
 #pragma once
 
 #include_next <winbase.h>

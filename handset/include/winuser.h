@@ -1,6 +1,6 @@
-// The window manager's header as a handset spells it. A handset is 32-bit: its window data is
-// read and written with GetWindowLongW and SetWindowLongW at GWL_USERDATA, GWL_WNDPROC and
-// DWL_MSGRESULT, and holds pointers whole. On a 64-bit desktop those spellings name the
+// Serves the program: the window manager's header as a handset spells it. A handset is 32-bit:
+// its window data is read and written with GetWindowLongW and SetWindowLongW at GWL_USERDATA and
+// GWL_WNDPROC, and holds pointers whole. On a 64-bit desktop those spellings name the
 // pointer-sized calls.
 #pragma once
 
@@ -9,7 +9,6 @@
 #if defined(_WIN64) && !defined(RC_INVOKED)
 #define GWL_USERDATA GWLP_USERDATA
 #define GWL_WNDPROC GWLP_WNDPROC
-#define DWL_MSGRESULT DWLP_MSGRESULT
 #undef GetWindowLongW
 #undef SetWindowLongW
 #define GetWindowLongW GetWindowLongPtrW

@@ -1,15 +1,12 @@
-// MAPI memory: a buffer from MAPIAllocateBuffer owns every block that MAPIAllocateMore chained to
-// it, and one MAPIFreeBuffer gives back the lot.
-#include "handset/messaging/messaging_diagnostics.h"
+// Serves the program: MAPI memory. A buffer from MAPIAllocateBuffer owns every block that
+// MAPIAllocateMore chained to it, and one MAPIFreeBuffer gives back the lot.
 #include "handset/messaging/messaging_objects.h"
 
 #include <cstring>
-#include <mutex>
 
 namespace {
 
-constexpr DWORD LiveMagic = 0x4D415049;  // "MAPI"
-constexpr DWORD FreedMagic = 0x46524545; // "FREE"
+constexpr DWORD LiveMagic = 0x4D415049; // "MAPI"
 
 // Precedes every block; 16-byte aligned so the caller's part keeps the heap's alignment.
 struct alignas(16) BlockHeader {
@@ -18,21 +15,21 @@ struct alignas(16) BlockHeader {
     BlockHeader* next;  // the next block chained to a root
 };
 
-std::mutex chainLock;
-
 BlockHeader* HeaderOf(void* block) {
     return static_cast<BlockHeader*>(block) - 1;
 }
 
 void* Allocate(ULONG size, BlockHeader* owner) {
-    void* memory = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(BlockHeader) + size);
-    if (memory == nullptr) {
+    auto* header = static_cast<BlockHeader*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(BlockHeader) + size));
+    if (header == nullptr) {
         return nullptr;
     }
-    auto* header = static_cast<BlockHeader*>(memory);
-    header->magic = LiveMagic;
-    header->owner = owner != nullptr ? owner : header;
-    header->next = nullptr;
+    *header = {LiveMagic, owner != nullptr ? owner : header, nullptr};
+    if (owner != nullptr) {
+        header->next = owner->next;
+        owner->next = header;
+    }
     return header + 1;
 }
 
@@ -54,16 +51,8 @@ extern "C" HRESULT WINAPI MAPIAllocateMore(ULONG cbSize, LPVOID lpObject, LPVOID
     if (lppBuffer == nullptr || lpObject == nullptr || HeaderOf(lpObject)->magic != LiveMagic) {
         return MAPI_E_INVALID_PARAMETER;
     }
-    BlockHeader* root = HeaderOf(lpObject)->owner;
-    void* block = Allocate(cbSize, root);
-    *lppBuffer = block;
-    if (block == nullptr) {
-        return MAPI_E_NOT_ENOUGH_MEMORY;
-    }
-    std::lock_guard<std::mutex> guard(chainLock);
-    HeaderOf(block)->next = root->next;
-    root->next = HeaderOf(block);
-    return S_OK;
+    *lppBuffer = Allocate(cbSize, HeaderOf(lpObject)->owner);
+    return *lppBuffer != nullptr ? S_OK : MAPI_E_NOT_ENOUGH_MEMORY;
 }
 
 extern "C" ULONG WINAPI MAPIFreeBuffer(LPVOID lpBuffer) {
@@ -75,19 +64,11 @@ extern "C" ULONG WINAPI MAPIFreeBuffer(LPVOID lpBuffer) {
     if (root->magic != LiveMagic || root->owner != root) {
         return static_cast<ULONG>(MAPI_E_INVALID_PARAMETER);
     }
-    BlockHeader* chain = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(chainLock);
-        chain = root->next;
-        root->next = nullptr;
-    }
-    while (chain != nullptr) {
+    for (BlockHeader* chain = root->next; chain != nullptr;) {
         BlockHeader* next = chain->next;
-        chain->magic = FreedMagic;
         HeapFree(GetProcessHeap(), 0, chain);
         chain = next;
     }
-    root->magic = FreedMagic;
     HeapFree(GetProcessHeap(), 0, root);
     InterlockedDecrement(&handset::detail::liveBuffers);
     return S_OK;

@@ -1,6 +1,6 @@
-// Live-object counts of the emulated messaging API, so that tests can prove that every session,
-// table, store and buffer handed out was given back exactly once; and a journal of its entry
-// points, so that a test can compare the order of a whole start-up and shutdown.
+// Serves the tests of the program: live-object counts of the messaging API, to prove that every
+// session, table, store and buffer handed out came back; and a journal of its entry points, to
+// compare the order of a whole start-up and shutdown.
 #pragma once
 
 #include <string>
@@ -14,9 +14,6 @@ struct MessagingCounts {
     long tables = 0;
     long stores = 0;
     long buffers = 0; // blocks from MAPIAllocateBuffer not yet given to MAPIFreeBuffer
-    // Releases of a store whose count had already reached zero. Such a store is kept (not freed)
-    // until the process ends, so the stray call is counted instead of corrupting memory.
-    long overReleases = 0;
 };
 
 MessagingCounts CurrentMessagingCounts();

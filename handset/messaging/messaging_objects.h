@@ -1,8 +1,7 @@
-// The objects behind the messaging interfaces, shared by the files of this folder only.
+// Serves the program: the objects behind the messaging interfaces, shared by this folder only.
 #pragma once
 
 #include <cemapi.h>
-#include <mapix.h>
 #include <mapiutil.h>
 
 #include <optional>
@@ -13,12 +12,7 @@ namespace handset::detail {
 
 // MAPIInitialize calls not yet matched by MAPIUninitialize, and the live-object counters behind
 // CurrentMessagingCounts.
-extern volatile LONG initializations;
-extern volatile LONG liveSessions;
-extern volatile LONG liveTables;
-extern volatile LONG liveStores;
-extern volatile LONG liveBuffers;
-extern volatile LONG overReleases;
+extern volatile LONG initializations, liveSessions, liveTables, liveStores, liveBuffers;
 
 // A store's entry identifier: four zero flag bytes, then its key name as ASCII digits, so that
 // OpenMsgStore goes straight to the key.

@@ -1,3 +1,4 @@
+// Serves the program and its tests: the emulated handset's state in the registry (see the header).
 #include "handset/registry/store_registry.h"
 
 #include "handset/common/owners.h"
@@ -26,16 +27,11 @@ std::wstring StoresPath() {
 std::wstring AccountIndexPath() {
     return MessagingPath() + L"\\AccountStores";
 }
-std::wstring ConfigManagerPath() {
-    return RootKey() + L"\\ConfigManager";
-}
 
-UniqueKey OpenKey(HKEY parent, const std::wstring& path, REGSAM access = KEY_READ) {
+UniqueKey OpenKey(HKEY parent, const std::wstring& path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(parent, path.c_str(), 0, access, &key) != ERROR_SUCCESS) {
-        return nullptr;
-    }
-    return UniqueKey(key);
+    return UniqueKey(
+        RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr);
 }
 
 UniqueKey CreateKey(HKEY parent, const std::wstring& path, bool* created = nullptr) {
@@ -51,46 +47,25 @@ UniqueKey CreateKey(HKEY parent, const std::wstring& path, bool* created = nullp
     return UniqueKey(key);
 }
 
-struct RawValue {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> data;
-};
-
-// Reads a value whatever its length; nothing when it is missing. Most values fit the first
-// buffer, so most reads take one call.
-std::optional<RawValue> ReadRaw(HKEY key, const std::wstring& name) {
-    RawValue value;
-    value.data.resize(256);
-    DWORD size = static_cast<DWORD>(value.data.size());
-    LONG status =
-        RegQueryValueExW(key, name.c_str(), nullptr, &value.type, value.data.data(), &size);
-    if (status == ERROR_SUCCESS) {
-        value.data.resize(size);
-        return value;
-    }
-    while (status == ERROR_MORE_DATA) {
-        value.data.resize(size);
-        status =
-            RegQueryValueExW(key, name.c_str(), nullptr, &value.type, value.data.data(), &size);
-        if (status == ERROR_SUCCESS) {
-            value.data.resize(size);
-            return value;
-        }
-    }
-    return std::nullopt;
-}
-
+// A REG_SZ or REG_EXPAND_SZ value (unexpanded) whatever its length; nothing when it is missing.
 std::optional<std::wstring> ReadString(HKEY key, const std::wstring& name) {
-    auto raw = ReadRaw(key, name);
-    if (!raw || (raw->type != REG_SZ && raw->type != REG_EXPAND_SZ)) {
-        return std::nullopt;
+    std::wstring text(64, L'\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        LONG status = RegGetValueW(key, nullptr, name.c_str(),
+                                   RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
+                                   text.data(), &size);
+        if (status == ERROR_SUCCESS) {
+            // The stored terminator, and anything after one, is not part of the text.
+            text.resize(size / sizeof(wchar_t));
+            text.resize(std::wcslen(text.c_str()));
+            return text;
+        }
+        if (status != ERROR_MORE_DATA) {
+            return std::nullopt;
+        }
+        text.resize(size / sizeof(wchar_t) + 1);
     }
-    std::wstring text(raw->data.size() / sizeof(wchar_t), L'\0');
-    std::copy_n(raw->data.data(), text.size() * sizeof(wchar_t),
-                reinterpret_cast<BYTE*>(text.data()));
-    // The stored terminator, and anything after one, is not part of the text.
-    text.resize(std::wcslen(text.c_str()));
-    return text;
 }
 
 bool WriteString(HKEY key, const std::wstring& name, const std::wstring& text) {
@@ -98,13 +73,10 @@ bool WriteString(HKEY key, const std::wstring& name, const std::wstring& text) {
                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-DWORD ReadDword(HKEY key, const wchar_t* subKey, const wchar_t* name) {
+DWORD ReadDword(HKEY key, const std::wstring& subKey, const wchar_t* name) {
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (RegGetValueW(key, subKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
-        ERROR_SUCCESS) {
-        return 0;
-    }
+    RegGetValueW(key, subKey.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size);
     return value;
 }
 
@@ -113,6 +85,11 @@ bool WriteDword(HKEY root, const std::wstring& path, const wchar_t* name, DWORD 
     return key &&
            RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof(value)) == ERROR_SUCCESS;
+}
+
+// Deletes a key or a value that may not be there.
+bool Gone(LONG status) {
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
 // Store keys are decimal numbers; anything else under Stores is not a store. Checking this also
@@ -127,15 +104,12 @@ std::optional<unsigned long long> StoreNumber(const std::wstring& name) {
 
 std::vector<std::wstring> StoreKeysInOrder() {
     std::vector<std::pair<unsigned long long, std::wstring>> numbered;
-    UniqueKey stores = OpenKey(HKEY_CURRENT_USER, StoresPath());
-    if (stores) {
+    if (UniqueKey stores = OpenKey(HKEY_CURRENT_USER, StoresPath())) {
         wchar_t name[256];
-        for (DWORD index = 0;; ++index) {
-            DWORD length = 256;
-            if (RegEnumKeyExW(stores.get(), index, name, &length, nullptr, nullptr, nullptr,
-                              nullptr) != ERROR_SUCCESS) {
-                break;
-            }
+        DWORD length = 256;
+        for (DWORD index = 0; RegEnumKeyExW(stores.get(), index, name, &length, nullptr, nullptr,
+                                            nullptr, nullptr) == ERROR_SUCCESS;
+             ++index, length = 256) {
             if (auto number = StoreNumber(name)) {
                 numbered.emplace_back(*number, name);
             }
@@ -152,22 +126,12 @@ std::vector<std::wstring> StoreKeysInOrder() {
 Settings ReadSettings(HKEY store) {
     Settings settings;
     UniqueKey key = OpenKey(store, SettingsKey);
-    if (!key) {
-        return settings;
-    }
-    DWORD count = 0;
-    DWORD longestName = 0;
-    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                         &longestName, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        return settings;
-    }
-    std::vector<wchar_t> name(longestName + 1);
-    for (DWORD index = 0; index < count; ++index) {
-        DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumValueW(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr,
-                          nullptr) != ERROR_SUCCESS) {
-            continue;
-        }
+    constexpr DWORD NameSize = 16384; // the longest value name the registry takes, and its zero
+    std::wstring name(NameSize, L'\0');
+    DWORD length = NameSize;
+    for (DWORD index = 0; key && RegEnumValueW(key.get(), index, name.data(), &length, nullptr,
+                                               nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++index, length = NameSize) {
         std::wstring parm(name.data(), length);
         if (auto value = ReadString(key.get(), parm)) {
             settings[parm] = *value;
@@ -176,47 +140,24 @@ Settings ReadSettings(HKEY store) {
     return settings;
 }
 
-// What a setting held before a write, so that the write can be taken back.
-struct Undo {
-    std::wstring storeKey;
-    std::wstring name;
-    std::optional<RawValue> previous;
-    bool createdSettingsKey = false;
-};
-
-void TakeBack(const Undo& undo) {
-    std::wstring storePath = StoresPath() + L"\\" + undo.storeKey;
-    UniqueKey key = OpenKey(HKEY_CURRENT_USER, storePath + L"\\" + SettingsKey, KEY_WRITE);
-    if (key) {
-        if (undo.previous) {
-            RegSetValueExW(key.get(), undo.name.c_str(), 0, undo.previous->type,
-                           undo.previous->data.data(),
-                           static_cast<DWORD>(undo.previous->data.size()));
-        } else {
-            RegDeleteValueW(key.get(), undo.name.c_str());
-        }
+bool WriteSettings(const std::wstring& storeKey, const Settings& settings) {
+    std::vector<SettingWrite> writes;
+    for (const auto& [name, value] : settings) {
+        writes.push_back({storeKey, name, value});
     }
-    if (undo.createdSettingsKey) {
-        key.reset();
-        RegDeleteKeyW(HKEY_CURRENT_USER, (storePath + L"\\" + SettingsKey).c_str());
-    }
+    return ApplySettings(writes);
 }
 
 } // namespace
 
 std::wstring RootKey() {
-    std::vector<wchar_t> buffer(256);
-    for (;;) {
-        DWORD length = GetEnvironmentVariableW(L"HANDSET_ROOT", buffer.data(),
-                                               static_cast<DWORD>(buffer.size()));
-        if (length == 0) {
-            return L"Software\\Handset";
-        }
-        if (length < buffer.size()) {
-            return std::wstring(buffer.data(), length);
-        }
-        buffer.resize(length);
+    DWORD size = GetEnvironmentVariableW(L"HANDSET_ROOT", nullptr, 0);
+    std::wstring root(size, L'\0');
+    if (size <= 1 || GetEnvironmentVariableW(L"HANDSET_ROOT", root.data(), size) != size - 1) {
+        return L"Software\\Handset";
     }
+    root.resize(size - 1);
+    return root;
 }
 
 std::vector<StoreInfo> ListStores(StoreParts parts) {
@@ -230,11 +171,8 @@ std::vector<StoreInfo> ListStores(StoreParts parts) {
 }
 
 std::optional<StoreInfo> ReadStore(const std::wstring& key, StoreParts parts) {
-    if (!StoreNumber(key)) {
-        return std::nullopt;
-    }
-    std::wstring path = StoresPath() + L"\\" + key;
-    UniqueKey store = OpenKey(HKEY_CURRENT_USER, path);
+    UniqueKey store =
+        StoreNumber(key) ? OpenKey(HKEY_CURRENT_USER, StoresPath() + L"\\" + key) : nullptr;
     if (!store) {
         return std::nullopt;
     }
@@ -244,7 +182,7 @@ std::optional<StoreInfo> ReadStore(const std::wstring& key, StoreParts parts) {
     if (auto text = ReadString(store.get(), L"AccountGuid")) {
         info.accountGuid = ParseGuid(*text);
     }
-    info.openFails = ReadDword(store.get(), nullptr, L"OpenFails") != 0;
+    info.openFails = ReadDword(store.get(), L"", L"OpenFails") != 0;
     if (parts == StoreParts::WithSettings) {
         info.settings = ReadSettings(store.get());
     }
@@ -261,31 +199,23 @@ std::wstring AddStore(const std::wstring& displayName, const std::optional<GUID>
     swprintf(name, 24, L"%04llu", next);
     std::wstring path = StoresPath() + L"\\" + name;
 
-    bool written = false;
-    {
-        bool created = false;
-        UniqueKey store = CreateKey(HKEY_CURRENT_USER, path, &created);
-        if (!store || !created) {
-            return L"";
-        }
-        written =
-            WriteString(store.get(), L"DisplayName", displayName) &&
-            (!accountGuid || WriteString(store.get(), L"AccountGuid", GuidText(*accountGuid))) &&
-            (!openFails || WriteDword(HKEY_CURRENT_USER, path, L"OpenFails", 1));
-        if (written) {
-            UniqueKey values = CreateKey(store.get(), SettingsKey);
-            written = values != nullptr;
-            for (auto it = settings.begin(); written && it != settings.end(); ++it) {
-                written = WriteString(values.get(), it->first, it->second);
-            }
-        }
+    bool created = false;
+    UniqueKey store = CreateKey(HKEY_CURRENT_USER, path, &created);
+    if (!store || !created) {
+        return L"";
     }
+    bool written =
+        WriteString(store.get(), L"DisplayName", displayName) &&
+        (!accountGuid || WriteString(store.get(), L"AccountGuid", GuidText(*accountGuid))) &&
+        (!openFails || WriteDword(HKEY_CURRENT_USER, path, L"OpenFails", 1)) &&
+        WriteSettings(name, settings);
+    store.reset();
     if (written && accountGuid) {
         // The first store of an account is the one its GUID finds, as in table order.
         UniqueKey index = CreateKey(HKEY_CURRENT_USER, AccountIndexPath());
         const std::wstring guidText = GuidText(*accountGuid);
-        written =
-            index && (ReadRaw(index.get(), guidText) || WriteString(index.get(), guidText, name));
+        written = index &&
+                  (ReadString(index.get(), guidText) || WriteString(index.get(), guidText, name));
     }
     if (!written) {
         RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
@@ -296,10 +226,7 @@ std::wstring AddStore(const std::wstring& displayName, const std::optional<GUID>
 
 std::optional<std::wstring> FindAccountStore(const GUID& accountGuid) {
     UniqueKey index = OpenKey(HKEY_CURRENT_USER, AccountIndexPath());
-    if (!index) {
-        return std::nullopt;
-    }
-    return ReadString(index.get(), GuidText(accountGuid));
+    return index ? ReadString(index.get(), GuidText(accountGuid)) : std::nullopt;
 }
 
 GUID AddAccount(const std::wstring& displayName, const Settings& settings) {
@@ -308,13 +235,9 @@ GUID AddAccount(const std::wstring& displayName, const Settings& settings) {
 }
 
 bool SetSettings(const std::wstring& displayName, const Settings& settings) {
-    for (const auto& store : ListStores()) {
+    for (const auto& store : ListStores(StoreParts::Header)) {
         if (store.displayName == displayName) {
-            std::vector<SettingWrite> writes;
-            for (const auto& [name, value] : settings) {
-                writes.push_back({store.key, name, value});
-            }
-            return ApplySettings(writes);
+            return WriteSettings(store.key, settings);
         }
     }
     return false;
@@ -323,48 +246,29 @@ bool SetSettings(const std::wstring& displayName, const Settings& settings) {
 bool ApplySettings(const std::vector<SettingWrite>& writes) {
     // Each store's settings key is opened once for all of its writes.
     std::map<std::wstring, UniqueKey> settingsKeys;
-    std::vector<Undo> done;
-    bool ok = true;
     for (const auto& write : writes) {
-        Undo undo{write.storeKey, write.name, std::nullopt, false};
         UniqueKey& values = settingsKeys[write.storeKey];
         if (!values) {
             UniqueKey store =
                 StoreNumber(write.storeKey)
                     ? OpenKey(HKEY_CURRENT_USER, StoresPath() + L"\\" + write.storeKey)
                     : nullptr;
-            values =
-                store ? CreateKey(store.get(), SettingsKey, &undo.createdSettingsKey) : nullptr;
+            values = store ? CreateKey(store.get(), SettingsKey) : nullptr;
         }
-        if (!values) {
-            ok = false;
-            break;
-        }
-        undo.previous = ReadRaw(values.get(), write.name);
-        done.push_back(undo);
-        if (!WriteString(values.get(), write.name, write.value)) {
-            ok = false;
-            break;
+        if (!values || !WriteString(values.get(), write.name, write.value)) {
+            return false;
         }
     }
-    settingsKeys.clear();
-    if (!ok) {
-        for (auto it = done.rbegin(); it != done.rend(); ++it) {
-            TakeBack(*it);
-        }
-    }
-    return ok;
+    return true;
 }
 
 bool ClearStores() {
-    LONG indexStatus = RegDeleteTreeW(HKEY_CURRENT_USER, AccountIndexPath().c_str());
-    LONG status = RegDeleteTreeW(HKEY_CURRENT_USER, StoresPath().c_str());
-    return (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) &&
-           (indexStatus == ERROR_SUCCESS || indexStatus == ERROR_FILE_NOT_FOUND);
+    return Gone(RegDeleteTreeW(HKEY_CURRENT_USER, AccountIndexPath().c_str())) &
+           Gone(RegDeleteTreeW(HKEY_CURRENT_USER, StoresPath().c_str()));
 }
 
 bool LogonFails() {
-    return ReadDword(HKEY_CURRENT_USER, MessagingPath().c_str(), L"LogonFails") != 0;
+    return ReadDword(HKEY_CURRENT_USER, MessagingPath(), L"LogonFails") != 0;
 }
 
 bool SetLogonFails(bool on) {
@@ -372,28 +276,22 @@ bool SetLogonFails(bool on) {
 }
 
 bool RefusesDocuments() {
-    return ReadDword(HKEY_CURRENT_USER, ConfigManagerPath().c_str(), L"Refuse") != 0;
+    return ReadDword(HKEY_CURRENT_USER, RootKey() + L"\\ConfigManager", L"Refuse") != 0;
 }
 
 bool SetRefusesDocuments(bool on) {
-    return WriteDword(HKEY_CURRENT_USER, ConfigManagerPath(), L"Refuse", on ? 1 : 0);
+    return WriteDword(HKEY_CURRENT_USER, RootKey() + L"\\ConfigManager", L"Refuse", on ? 1 : 0);
 }
 
 std::optional<std::wstring> StartupFolder() {
     UniqueKey key = OpenKey(HKEY_LOCAL_MACHINE, ShellFoldersKey);
-    if (!key) {
-        return std::nullopt;
-    }
-    return ReadString(key.get(), L"Startup");
+    return key ? ReadString(key.get(), L"Startup") : std::nullopt;
 }
 
 bool SetStartupFolder(const std::wstring& folder) {
-    if (folder.empty()) {
-        return false;
-    }
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(folder), error);
-    if (!std::filesystem::is_directory(std::filesystem::path(folder), error)) {
+    if (folder.empty() || !std::filesystem::is_directory(std::filesystem::path(folder), error)) {
         return false;
     }
     UniqueKey key = CreateKey(HKEY_LOCAL_MACHINE, ShellFoldersKey);
@@ -403,16 +301,12 @@ bool SetStartupFolder(const std::wstring& folder) {
 std::optional<SIZE> ScreenForm() {
     SIZE form{static_cast<LONG>(ReadDword(HKEY_LOCAL_MACHINE, ScreenKey, L"Width")),
               static_cast<LONG>(ReadDword(HKEY_LOCAL_MACHINE, ScreenKey, L"Height"))};
-    if (form.cx <= 0 || form.cy <= 0) {
-        return std::nullopt;
-    }
-    return form;
+    return form.cx > 0 && form.cy > 0 ? std::optional<SIZE>(form) : std::nullopt;
 }
 
 bool SetScreenForm(const std::optional<SIZE>& form) {
     if (!form) {
-        LSTATUS status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, ScreenKey);
-        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+        return Gone(RegDeleteKeyW(HKEY_LOCAL_MACHINE, ScreenKey));
     }
     return form->cx > 0 && form->cy > 0 &&
            WriteDword(HKEY_LOCAL_MACHINE, ScreenKey, L"Width", static_cast<DWORD>(form->cx)) &&
@@ -426,8 +320,7 @@ std::optional<int> DisplayDpi() {
 
 bool SetDisplayDpi(const std::optional<int>& dpi) {
     if (!dpi) {
-        LSTATUS status = RegDeleteKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels");
-        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+        return Gone(RegDeleteKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels"));
     }
     return *dpi > 0 &&
            WriteDword(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", static_cast<DWORD>(*dpi));
@@ -435,10 +328,7 @@ bool SetDisplayDpi(const std::optional<int>& dpi) {
 
 GUID NewGuid() {
     GUID guid{};
-    if (FAILED(CoCreateGuid(&guid))) {
-        return GUID_NULL;
-    }
-    return guid;
+    return SUCCEEDED(CoCreateGuid(&guid)) ? guid : GUID_NULL;
 }
 
 std::wstring GuidText(const GUID& guid) {

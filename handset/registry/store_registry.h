@@ -1,8 +1,7 @@
-// The emulated handset's state, kept in the registry of the Wine prefix, and the one place that
-// knows its layout. The messaging API and the configuration manager read and write it here;
-// handset.exe and the tests arrange handsets with it.
-//
-// Layout, under HKEY_CURRENT_USER\<root> (RootKey()):
+// Serves the program and its tests: the emulated handset's state in the registry, and the one place
+// that knows its layout. The messaging API and the configuration manager read and write it here;
+// handset.exe and the tests arrange handsets with it. Layout, under HKEY_CURRENT_USER\<root>
+// (RootKey()):
 //   Messaging                 DWORD LogonFails: non-zero, MAPILogonEx gives no session
 //   Messaging\Stores\<NNNN>   one key per message store; NNNN is a zero-padded decimal number
 //                             and the store table lists the stores in numeric order
@@ -75,11 +74,10 @@ std::optional<std::wstring> FindAccountStore(const GUID& accountGuid);
 GUID AddAccount(const std::wstring& displayName, const Settings& settings = {});
 
 // Writes settings into the first store of that display name. False when no store has the name
-// or a write failed; then nothing changed.
+// or a write failed.
 bool SetSettings(const std::wstring& displayName, const Settings& settings);
 
-// Writes every setting, all or nothing: when one write fails, the ones before it are put back
-// as they were and the result is false. A store key that does not exist is a failure.
+// Writes every setting in order; false at the first that fails, a store key of no store too.
 bool ApplySettings(const std::vector<SettingWrite>& writes);
 
 // Removes every store. The fault switches and the Startup folder stay.

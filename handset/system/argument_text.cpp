@@ -1,3 +1,4 @@
+// Serves a platform rule: WinMain's arguments without the image name (see the header).
 #include "handset/system/argument_text.h"
 
 #include <windows.h>
@@ -11,19 +12,6 @@ namespace {
 bool SameText(std::wstring_view a, std::wstring_view b) {
     return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-std::wstring FullPath(const std::wstring& path) {
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length =
-            GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (length < full.size()) {
-            full.resize(length);
-            return full;
-        }
-        full.resize(length);
-    }
 }
 
 // Whether a command line's first word starts this module, as a desktop loader reads it: a path
@@ -43,6 +31,14 @@ bool NamesModule(std::wstring word, std::wstring_view modulePath) {
 }
 
 } // namespace
+
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+    DWORD length =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    full.resize(length < full.size() ? length : 0);
+    return full;
+}
 
 std::wstring ArgumentText(std::wstring_view commandLine, std::wstring_view modulePath) {
     size_t end;

@@ -1,7 +1,8 @@
-// What a handset's kernel offers and the desktop's lacks.
+// Serves the program and a platform rule: DeleteAndRenameFile, which a handset's kernel offers
+// and the desktop's lacks.
 #include <windows.h>
 
-#include <string>
+#include "handset/system/argument_text.h"
 
 namespace {
 
@@ -10,9 +11,8 @@ namespace {
 bool LiesOnStorageCard(LPCWSTR path) {
     constexpr wchar_t card[] = L"C:\\Storage Card\\";
     constexpr int cardLength = static_cast<int>(std::size(card)) - 1;
-    std::wstring full(GetFullPathNameW(path, 0, nullptr, nullptr), L'\0');
-    DWORD length = GetFullPathNameW(path, static_cast<DWORD>(full.size()), full.data(), nullptr);
-    return length >= static_cast<DWORD>(cardLength) && length < full.size() &&
+    std::wstring full = handset::FullPath(path);
+    return full.size() >= static_cast<size_t>(cardLength) &&
            CompareStringOrdinal(full.c_str(), cardLength, card, cardLength, TRUE) == CSTR_EQUAL;
 }
 

@@ -1,6 +1,7 @@
-// The entry that a handset's loader gives a program: its wWinMain with the command line "excluding
-// the program name" (WinMain, Windows CE 5.0), exactly as the process got it. The desktop's C
-// runtime would trim the leading blanks, so the program is linked with this WinMain instead.
+// Serves a platform rule: the entry that a handset's loader gives a program, its wWinMain with the
+// command line "excluding the program name" (WinMain, Windows CE 5.0), exactly as the process got
+// it. The desktop's C runtime would trim the leading blanks, so the program is linked with this
+// WinMain instead.
 #include <windows.h>
 
 #include <string>

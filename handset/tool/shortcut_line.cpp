@@ -1,6 +1,7 @@
+// Serves a platform rule: the shell reads a shortcut from its first byte (see the header).
 #include "handset/tool/shortcut_line.h"
 
-#include "handset/common/utf8.h"
+#include <windows.h>
 
 namespace handset {
 
@@ -29,11 +30,12 @@ std::optional<std::wstring> ParseShortcutLine(const std::wstring& line) {
 std::optional<std::wstring> ShortcutCommand(const std::string& fileBytes) {
     // From the first byte on, as a handset's shell reads it: a byte-order mark is no digit.
     std::string bytes = fileBytes.substr(0, fileBytes.find_first_of("\r\n"));
-    auto line = FromUtf8(bytes);
-    if (!line || line->empty()) {
-        return std::nullopt;
-    }
-    return ParseShortcutLine(*line);
+    // UTF-8 only: bytes that are not give no line.
+    std::wstring line(bytes.size(), L'\0');
+    line.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                        static_cast<int>(bytes.size()), line.data(),
+                                                        static_cast<int>(line.size()))));
+    return line.empty() ? std::nullopt : ParseShortcutLine(line);
 }
 
 ShortcutStart SplitShortcutCommand(const std::wstring& command) {

@@ -1,6 +1,6 @@
-// The shell's shortcut file: one line "count#command", where count is the decimal number of
-// UTF-16 characters of command (no sign, no leading zeros) and command is a quoted program path
-// followed by the argument text.
+// Serves a platform rule: the shell's shortcut file is one line "count#command", where count is
+// the decimal number of UTF-16 characters of command (no sign, no leading zeros) and command is a
+// quoted program path followed by the argument text.
 #pragma once
 
 #include <optional>

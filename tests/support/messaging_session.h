@@ -53,7 +53,6 @@ public:
         EXPECT_EQ(now.tables, before.tables);
         EXPECT_EQ(now.stores, before.stores);
         EXPECT_EQ(now.buffers, before.buffers);
-        EXPECT_EQ(now.overReleases, before.overReleases);
     }
 
 private:

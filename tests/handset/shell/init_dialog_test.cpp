@@ -55,22 +55,12 @@ TitleArea SampleTitleArea(HWND bar) {
 } // namespace
 
 TEST(InitDialog, FullScreenDialogLosesItsCaptionAndFillsTheScreenBetweenTheBars) {
-    struct Case {
-        DWORD sizing;
-        const char* screen; // the dialog's rectangle; without caption and borders all client area
-        const char* client;
-    };
-    const Case cases[] = {{SHIDIF_SIZEDLGFULLSCREEN, "0,26,240,294", "0,0,240,268"},
-                          {SHIDIF_SIZEDLG, "0,26,240,294", "0,0,240,268"},
-                          {SHIDIF_FULLSCREENNOMENUBAR, "0,26,240,320", "0,0,240,294"}};
-    for (const Case& test : cases) {
-        SCOPED_TRACE(testing::Message() << "flags " << test.sizing);
-        TestDialog dialog;
-        EXPECT_TRUE(InitDialog(dialog.Window(), test.sizing | SHIDIF_SIPDOWN));
-        EXPECT_EQ(RectText(ScreenRect(dialog.Window())), test.screen);
-        EXPECT_EQ(RectText(ClientRect(dialog.Window())), test.client);
-        EXPECT_NE(NavigationBarOf(dialog.Window()), nullptr);
-    }
+    TestDialog dialog;
+    EXPECT_TRUE(InitDialog(dialog.Window(), SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN));
+    // Without caption and borders the whole dialog is client area.
+    EXPECT_EQ(RectText(ScreenRect(dialog.Window())), "0,26,240,294");
+    EXPECT_EQ(RectText(ClientRect(dialog.Window())), "0,0,240,268");
+    EXPECT_NE(NavigationBarOf(dialog.Window()), nullptr);
 }
 
 // A full-screen dialog with its menu bar, as a program makes it.
@@ -126,8 +116,19 @@ TEST(InitDialog, FullScreenDialogAndItsBarsFitEachScreenAndFollowATurn) {
     }
 }
 
-TEST(InitDialog, RefusesWhatIsNotADialog) {
+TEST(InitDialog, RefusesWhatIsNotADialogAndFlagsItDoesNotEmulate) {
     EXPECT_FALSE(SHInitDialog(nullptr));
+    // SHIDIF_SIZEDLG and SHIDIF_FULLSCREENNOMENUBAR, a call without sizing, and no SHIDIM_FLAGS.
+    for (DWORD flags : {0x0002ul, 0x0010ul, static_cast<DWORD>(SHIDIF_DONEBUTTON), 0x0044ul}) {
+        TestDialog dialog;
+        const std::string before = RectText(ScreenRect(dialog.Window()));
+        EXPECT_FALSE(InitDialog(dialog.Window(), flags)) << flags;
+        EXPECT_EQ(RectText(ScreenRect(dialog.Window())), before) << flags;
+        EXPECT_TRUE(OwnedWindows(dialog.Window(), L"navigation_bar").empty()) << flags;
+    }
+    TestDialog unmasked;
+    SHINITDLGINFO noMask{0, unmasked.Window(), SHIDIF_SIZEDLGFULLSCREEN};
+    EXPECT_FALSE(SHInitDialog(&noMask));
     HWND plain = CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP, 10, 10, 50, 50, nullptr, nullptr,
                                  TestModule(), nullptr);
     ASSERT_NE(plain, nullptr);
@@ -188,8 +189,6 @@ TEST(InitDialog, NavigationBarIsShownHiddenAndDestroyedWithItsDialog) {
     HWND bar = nullptr;
     {
         TestDialog dialog;
-        ASSERT_TRUE(InitDialog(dialog.Window(), SHIDIF_SIZEDLGFULLSCREEN));
-        // A second call keeps the one bar.
         ASSERT_TRUE(InitDialog(dialog.Window(), SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_DONEBUTTON));
         bar = NavigationBarOf(dialog.Window());
         ASSERT_NE(bar, nullptr);
