@@ -2,13 +2,20 @@
 
 AccountTable accountTable;
 
+void AccountTable::Append(std::unique_ptr<AccountRecord> account) {
+    // A later account of the same name never replaces the first.
+    firstByName.try_emplace(account->GetName(), account.get());
+    accounts.push_back(std::move(account));
+}
+
+void AccountTable::Clear() {
+    firstByName.clear();
+    accounts.clear();
+}
+
 AccountRecord* AccountTable::FindAccountByName(const std::wstring& name) const {
-    for (const auto& account : accounts) {
-        if (account->GetName() == name) {
-            return account.get();
-        }
-    }
-    return nullptr;
+    auto found = firstByName.find(name);
+    return found != firstByName.end() ? found->second : nullptr;
 }
 
 LRESULT AccountTable::FillAccountList(HWND accountList) const {

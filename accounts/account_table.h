@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "accounts/account_record.h"
@@ -17,7 +18,8 @@ public:
 
     AccountTable() { accounts.reserve(MaxAccounts); }
 
-    void Append(std::unique_ptr<AccountRecord> account) { accounts.push_back(std::move(account)); }
+    // The record's display name is its name for FindAccountByName from now on.
+    void Append(std::unique_ptr<AccountRecord> account);
 
     int accountCount() const { return static_cast<int>(accounts.size()); }
     AccountRecord* At(int index) const { return accounts[static_cast<size_t>(index)].get(); }
@@ -31,10 +33,13 @@ public:
     LRESULT FillAccountList(HWND accountList) const;
 
     // Destroys every record; the table is empty afterwards.
-    void Clear() { accounts.clear(); }
+    void Clear();
 
 private:
     std::vector<std::unique_ptr<AccountRecord>> accounts;
+    // The first record of each display name, so that a repair of every saved account does not
+    // search the whole table for each of them.
+    std::unordered_map<std::wstring, AccountRecord*> firstByName;
 };
 
 // The accounts of this run: filled once at start-up, destroyed at shutdown.

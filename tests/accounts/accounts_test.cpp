@@ -104,6 +104,9 @@ TEST_F(Discovery, FindsAccountsByTheirExactNameAndTheFirstOfTwins) {
     for (const wchar_t* other : {L"work", L"Wor", L"Work ", L" Work", L"WORK", L""}) {
         EXPECT_EQ(table.FindAccountByName(other), nullptr) << testing::PrintToString(other);
     }
+    // A cleared table finds none of the records it no longer holds.
+    table.Clear();
+    EXPECT_EQ(table.FindAccountByName(L"Work"), nullptr);
 }
 
 TEST_F(Discovery, WithoutASessionListsNothing) {
