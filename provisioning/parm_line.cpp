@@ -1,6 +1,7 @@
 #include "provisioning/parm_line.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 #include "files/unicode.h"
@@ -24,7 +25,9 @@ bool IsXmlCharacter(unsigned long codePoint) {
 // that the line is not one to read.
 class ParmLineReader {
 public:
-    explicit ParmLineReader(std::wstring_view line) : text(line) {}
+    // Without collect, the line is only checked: no element is kept and no value decoded into
+    // text, so checking a line allocates nothing.
+    ParmLineReader(std::wstring_view line, bool collect) : text(line), collect(collect) {}
 
     std::optional<std::vector<ParmElement>> Read() {
         if (!IsXmlText(text)) {
@@ -79,7 +82,15 @@ private:
         std::optional<std::wstring> name;
         std::optional<std::wstring> value;
         FieldBounds valueText;
-        std::vector<std::wstring_view> attributeNames;
+        // A parm has two attributes: the first few names are kept without an allocation.
+        std::array<std::wstring_view, 4> firstNames;
+        size_t firstCount = 0;
+        std::vector<std::wstring_view> moreNames;
+        auto seenBefore = [&](std::wstring_view attribute) {
+            const auto firstEnd = firstNames.begin() + static_cast<std::ptrdiff_t>(firstCount);
+            return std::find(firstNames.begin(), firstEnd, attribute) != firstEnd ||
+                   std::find(moreNames.begin(), moreNames.end(), attribute) != moreNames.end();
+        };
         while (true) {
             // Attributes are set apart by blanks; the tag may end right after one.
             bool blank = SkipBlanks();
@@ -98,12 +109,14 @@ private:
                 break;
             }
             std::wstring_view attribute = ReadAttributeName();
-            if (!blank || attribute.empty() ||
-                std::find(attributeNames.begin(), attributeNames.end(), attribute) !=
-                    attributeNames.end()) {
+            if (!blank || attribute.empty() || seenBefore(attribute)) {
                 return false;
             }
-            attributeNames.push_back(attribute);
+            if (firstCount < firstNames.size()) {
+                firstNames[firstCount++] = attribute;
+            } else {
+                moreNames.push_back(attribute);
+            }
             SkipBlanks();
             if (!Skip(L"=")) {
                 return false;
@@ -124,7 +137,9 @@ private:
         if (!name || !value) {
             return false;
         }
-        parms.push_back({std::move(*name), std::move(*value), valueText});
+        if (collect) {
+            parms.push_back({std::move(*name), std::move(*value), valueText});
+        }
         return true;
     }
 
@@ -174,7 +189,9 @@ private:
             if (character == L'\r' && at + 1 < text.size() && text[at + 1] == L'\n') {
                 ++at;
             }
-            value += IsBlank(character) ? L' ' : character;
+            if (collect) {
+                value += IsBlank(character) ? L' ' : character;
+            }
             ++at;
         }
         if (at == text.size()) {
@@ -198,7 +215,9 @@ private:
                                           {L"&apos;", L'\''}};
         for (const auto& entity : named) {
             if (Skip(entity.reference)) {
-                value += entity.character;
+                if (collect) {
+                    value += entity.character;
+                }
                 return true;
             }
         }
@@ -223,11 +242,14 @@ private:
         if (digits == 0 || !Skip(L";") || !IsXmlCharacter(codePoint)) {
             return false;
         }
-        AppendCodePoint(value, static_cast<char32_t>(codePoint));
+        if (collect) {
+            AppendCodePoint(value, static_cast<char32_t>(codePoint));
+        }
         return true;
     }
 
     std::wstring_view text;
+    bool collect;
     size_t at = 0;
 };
 
@@ -253,11 +275,11 @@ std::optional<std::pair<Line*, ParmElement>> FindParm(std::span<Line> lines,
 } // namespace
 
 std::optional<std::vector<ParmElement>> ReadParmLine(std::wstring_view line) {
-    return ParmLineReader(line).Read();
+    return ParmLineReader(line, true).Read();
 }
 
 bool IsParmLine(std::wstring_view line) {
-    return ReadParmLine(line).has_value();
+    return ParmLineReader(line, false).Read().has_value();
 }
 
 std::wstring EscapeParmValue(std::wstring_view value) {

@@ -53,9 +53,12 @@ TEST(ParmLineReading, ReadsEveryFormThatHoldsOnlyBlanksCommentsAndParmElements) 
         {L"<parm name=\"X\" value='say \"hi\" > 0'/>", {{L"X", L"say \"hi\" > 0"}}},
         {L"<parm name=\"X\" value=\"a\tb\r\nc&#9;d\"/>", {{L"X", L"a b c\td"}}},
         {L"<parm name=\"X\" value=\"\"/>", {{L"X", L""}}},
+        // Attributes other than name and value, however many, are read past.
+        {L"<parm a=\"1\" b=\"2\" name=\"X\" c=\"3\" d=\"4\" value=\"v\" e=\"5\"/>", {{L"X", L"v"}}},
     };
     for (const Case& test : cases) {
         auto parms = ReadParmLine(test.line);
+        EXPECT_TRUE(IsParmLine(test.line)) << testing::PrintToString(test.line);
         ASSERT_TRUE(parms) << testing::PrintToString(test.line);
         EXPECT_EQ(NamesAndValues(*parms), test.parms) << testing::PrintToString(test.line);
     }
@@ -90,8 +93,11 @@ TEST(ParmLineReading, ReadsNoLineThatHoldsAnythingElseOrIsNotWellFormed) {
           L"<parm name=\"A\" value=\"&#X41;\"/>", L"<parm name=\"A\" value=\"&#;\"/>",
           L"<parm name=\"A\" value=\"&#x;\"/>", L"<parm name=\"A\" value=\"&#65\"/>",
           L"<parm name=\"A\" value=\"&nbsp;\"/>", L"<parm name=\"A\" value=\"&AMP;\"/>",
-          L"<parm name=\"A\" value=\"\x01\"/>", L"<parm name=\"A\" value=\"\xD83D\"/>"}) {
+          L"<parm name=\"A\" value=\"\x01\"/>", L"<parm name=\"A\" value=\"\xD83D\"/>",
+          L"<parm a=\"1\" b=\"2\" c=\"3\" d=\"4\" name=\"A\" value=\"v\" a=\"5\"/>",
+          L"<parm a=\"1\" b=\"2\" c=\"3\" name=\"A\" value=\"v\" e=\"5\" e=\"6\"/>"}) {
         EXPECT_FALSE(ReadParmLine(line)) << testing::PrintToString(std::wstring(line));
+        EXPECT_FALSE(IsParmLine(line)) << testing::PrintToString(std::wstring(line));
     }
 }
 

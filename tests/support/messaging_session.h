@@ -41,11 +41,11 @@ public:
         return session.Reset();
     }
 
-    // The counts when the owner began; a test that makes a fault on purpose adds it here.
-    handset::MessagingCounts& Before() { return before; }
+    // The counts when the owner began.
+    const handset::MessagingCounts& Before() const { return before; }
 
     // Logs off, and every session, table, store and buffer handed out since the owner began came
-    // back, and nothing was released once too often.
+    // back.
     void ExpectAllGivenBack() {
         EXPECT_EQ(Logoff(), 0u);
         handset::MessagingCounts now = handset::CurrentMessagingCounts();

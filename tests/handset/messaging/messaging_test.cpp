@@ -131,7 +131,7 @@ protected:
 
     testing_support::ScopedHandset handset;
     testing_support::MessagingSession messaging;
-    handset::MessagingCounts& before = messaging.Before();
+    const handset::MessagingCounts& before = messaging.Before();
     IMAPISession* session = nullptr;
     std::vector<Row> rows;
     ComPtr<IMsgStore> store;
