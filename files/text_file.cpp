@@ -1,5 +1,7 @@
 #include "files/text_file.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <cstring>
 
@@ -90,8 +92,9 @@ size_t FindLineEnd(std::string_view text, size_t from) {
 } // namespace
 
 std::wstring DecodeLine(std::string_view bytes) {
-    if (bytes.empty()) {
-        return {};
+    // Most lines are ASCII, which reads the same in every encoding here.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char byte) { return (byte & 0x80) == 0; })) {
+        return std::wstring(bytes.begin(), bytes.end());
     }
     std::wstring text = DecodeText(bytes, CP_UTF8, MB_ERR_INVALID_CHARS);
     if (text.empty()) {
