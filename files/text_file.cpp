@@ -1,7 +1,6 @@
 #include "files/text_file.h"
 
 #include <algorithm>
-
 #include <cstdint>
 #include <cstring>
 
