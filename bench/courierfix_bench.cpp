@@ -63,6 +63,25 @@ void WriteConfig(const std::wstring& path, int lines) {
     writer.Close();
 }
 
+// The runs before the timings, checked but not counted: at least three, to load what the first
+// run would otherwise load, and at least two seconds of them, since a core that was idle while
+// the prefix settled runs the first half second or so of work markedly slower.
+class WarmUp {
+public:
+    // Whether the run just made counts; false while the warm-up lasts.
+    bool Counts() {
+        if (runs < 3 || Clock::now() < end) {
+            ++runs;
+            return false;
+        }
+        return true;
+    }
+
+private:
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(2);
+    int runs = 0;
+};
+
 int BenchConfig(const std::wstring& folder, int lines, int runs) {
     const std::wstring config = folder + L"\\config";
     WriteConfig(config, lines);
@@ -70,29 +89,30 @@ int BenchConfig(const std::wstring& folder, int lines, int runs) {
         Parm(L"INSERVER", L"pop.work.example"), Parm(L"OUTSERVER", L"smtp.work.example"),
         Parm(L"AUTHSECRET", L"secret"),         Parm(L"SMTPALTAUTHNAME", L"me@work.example"),
         Parm(L"SMTPALTPASSWORD", L"secret"),    Parm(L"SMTPALTDOMAIN", L"WORK")};
-    for (int run = 0; run < runs; ++run) {
+    WarmUp warmUp;
+    for (int run = 0; run < runs;) {
         auto start = Clock::now();
         if (!SaveAccountSection(config, L"Work", body)) {
             std::fprintf(stderr, "courierfix_bench: the save failed\n");
             return 1;
         }
-        std::printf("save %lld\n", MicrosecondsSince(start));
+        const long long save = MicrosecondsSince(start);
 
         start = Clock::now();
         std::vector<std::wstring> loaded = ReadAccountSection(config, L"Work");
-        std::printf("load %lld\n", MicrosecondsSince(start));
+        const long long load = MicrosecondsSince(start);
         if (loaded != body) {
             std::fprintf(stderr, "courierfix_bench: the load gave %zu lines, not the %zu saved\n",
                          loaded.size(), body.size());
             return 1;
         }
+        if (warmUp.Counts()) {
+            std::printf("save %lld\nload %lld\n", save, load);
+            ++run;
+        }
     }
     return 0;
 }
-
-// Runs before the timings, to load what the first run of each would otherwise load; checked, not
-// counted.
-constexpr int WarmUpRuns = 3;
 
 void NoDialog() {}
 
@@ -178,14 +198,16 @@ int BenchRepair(const std::wstring& documentsPath, int accounts, int runs) {
         return 1;
     }
     // One of each in turn, so that whatever the machine does meanwhile falls on both alike.
-    for (int run = -WarmUpRuns; run < runs; ++run) {
+    WarmUp warmUp;
+    for (int run = 0; run < runs;) {
         const long long program = TimeProgramWork(accounts);
         const long long floor = program < 0 ? -1 : TimeFloorWork(documents, accounts);
         if (floor < 0) {
             return 1;
         }
-        if (run >= 0) {
+        if (warmUp.Counts()) {
             std::printf("program %lld\nfloor %lld\n", program, floor);
+            ++run;
         }
     }
     return 0;
