@@ -75,14 +75,14 @@ public:
         return loggedOff ? MAPI_E_END_OF_SESSION : handset::detail::CreateStoreTable(table);
     }
 
-    HRESULT STDMETHODCALLTYPE OpenMsgStore(ULONG_PTR, ULONG cbEntryID, LPENTRYID lpEntryID,
-                                           LPCIID lpInterface, ULONG, IMsgStore** lppMDB) override {
+    HRESULT STDMETHODCALLTYPE OpenMsgStore(ULONG_PTR, ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID,
+                                           ULONG, IMsgStore** lppMDB) override {
         if (lppMDB == nullptr) {
             return MAPI_E_INVALID_PARAMETER;
         }
         *lppMDB = nullptr;
-        // The program asks for the store's own interface (a null lpInterface) only.
-        if (lpEntryID == nullptr || lpInterface != nullptr) {
+        // lpInterface and ulFlags are "Ignored" (IMAPISession::OpenMsgStore, Windows Mobile).
+        if (lpEntryID == nullptr) {
             return MAPI_E_INVALID_PARAMETER;
         }
         if (loggedOff) {
