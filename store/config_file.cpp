@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -214,21 +215,31 @@ std::wstring AccountHeader(const std::wstring& displayName) {
 
 bool ReadConfigLines(const std::wstring& configPath,
                      const std::function<void(std::string& bytes)>& take) {
-    // Taken only when it is free or this thread's already: a batch run holds it for the whole
-    // run, and the dialog started meanwhile reads without waiting for it.
-    ConfigLock lock(configPath, 0);
-    if (lock.Held()) {
+    // Of a save stopped half-way, only a stop after config was set aside leaves config missing;
+    // any other leaves a whole config, and leftovers that the next save clears away. So only a
+    // missing config is looked for beside, under the lock, which is taken only when it is free
+    // or this thread's already: a batch run holds it for the whole run, and the dialog started
+    // meanwhile reads without waiting for it.
+    std::optional<TextLineReader> reader(std::in_place, configPath);
+    if (!reader->IsOpen()) {
+        if (!reader->IsMissing()) {
+            return false;
+        }
+        ConfigLock lock(configPath, 0);
+        if (!lock.Held()) {
+            return !SetAsideByAnotherSave(configPath);
+        }
         FinishInterruptedSave(configPath);
-    }
-    TextLineReader reader(configPath);
-    if (!reader.IsOpen()) {
-        return reader.IsMissing() && (lock.Held() || !SetAsideByAnotherSave(configPath));
+        reader.emplace(configPath);
+        if (!reader->IsOpen()) {
+            return reader->IsMissing();
+        }
     }
     std::string bytes;
-    while (reader.ReadLineBytes(bytes)) {
+    while (reader->ReadLineBytes(bytes)) {
         take(bytes);
     }
-    return !reader.Failed();
+    return !reader->Failed();
 }
 
 bool ReadAccountSections(const std::wstring& configPath, std::span<const std::wstring> displayNames,
@@ -321,6 +332,7 @@ bool SaveAccountSection(const std::wstring& configPath, const std::wstring& disp
     if (!lock.Held()) {
         return false;
     }
+    FinishInterruptedSave(configPath);
     const std::wstring header = AccountHeader(displayName);
     std::vector<std::string> kept;
     if (!ReadLinesOfOtherSections(configPath, header, kept) ||
