@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr size_t chunkSize = 64 * 1024;
 constexpr std::string_view utf16LittleEndianMark = "\xFF\xFE";
 constexpr std::string_view utf16BigEndianMark = "\xFE\xFF";
 constexpr UINT windows1252 = 1252;
@@ -147,38 +146,40 @@ bool TextLineReader::Refill() {
     }
     buffer.erase(0, position);
     position = 0;
-    const size_t kept = raw.size();
-    raw.resize(kept + chunkSize);
+    // UTF-8 goes straight into the buffer of lines, UTF-16 into raw to be transcoded; until the
+    // mark is seen, a file is taken to be UTF-8.
+    std::string& target = encoding == Encoding::Utf8 ? buffer : raw;
+    const size_t kept = target.size();
+    target.resize(kept + TextFileChunkBytes);
     DWORD got = 0;
-    if (!ReadFile(file.Get(), raw.data() + kept, static_cast<DWORD>(chunkSize), &got, nullptr)) {
-        failed = true;
-        return false;
-    }
-    raw.resize(kept + got);
+    const BOOL read = ReadFile(file.Get(), target.data() + kept,
+                               static_cast<DWORD>(TextFileChunkBytes), &got, nullptr);
+    target.resize(kept + got);
     totalRead += got;
-    if (totalRead > MaxTextFileBytes) {
+    if (!read || totalRead > MaxTextFileBytes) {
         failed = true;
         return false;
     }
     atEnd = got == 0;
+    size_t appendedFrom = kept;
     if (atStart) {
         atStart = false;
-        std::string_view start(raw);
+        std::string_view start(buffer);
         if (start.starts_with(Utf8ByteOrderMark)) {
-            raw.erase(0, Utf8ByteOrderMark.size());
+            buffer.erase(0, Utf8ByteOrderMark.size());
         } else if (start.starts_with(utf16LittleEndianMark)) {
             encoding = Encoding::Utf16LittleEndian;
-            raw.erase(0, utf16LittleEndianMark.size());
+            raw.assign(start.substr(utf16LittleEndianMark.size()));
         } else if (start.starts_with(utf16BigEndianMark)) {
             encoding = Encoding::Utf16BigEndian;
-            raw.erase(0, utf16BigEndianMark.size());
+            raw.assign(start.substr(utf16BigEndianMark.size()));
         }
     }
-    const size_t appendedFrom = buffer.size();
-    if (encoding == Encoding::Utf8) {
-        buffer += raw;
-        raw.clear();
-    } else {
+    if (encoding != Encoding::Utf8) {
+        if (&target == &buffer) {
+            buffer.clear();
+        }
+        appendedFrom = buffer.size();
         TranscodeUtf16();
     }
     if (!IsText(appendedFrom)) {
@@ -276,14 +277,14 @@ bool TextFileWriter::Flush() {
 
 void TextFileWriter::Write(std::wstring_view text) {
     AppendUtf8(text, pending);
-    if (pending.size() >= chunkSize) {
+    if (pending.size() >= TextFileChunkBytes) {
         Flush();
     }
 }
 
 void TextFileWriter::WriteBytes(std::string_view bytes) {
     pending += bytes;
-    if (pending.size() >= chunkSize) {
+    if (pending.size() >= TextFileChunkBytes) {
         Flush();
     }
 }

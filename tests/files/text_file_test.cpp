@@ -114,9 +114,9 @@ TEST_F(TextFiles, FindsALineEndAtEveryPlaceOfAWordAmongBytesThatAreNearlyOne) {
 }
 
 TEST_F(TextFiles, ReadsLinesLongerThanItsBufferAndSplitAcrossIt) {
-    // The reader takes 64 KiB at a time: put a line end, a CRLF split by the boundary, a
+    // Put a line end, a CRLF split by the boundary of what the reader takes at a time, a
     // character of four bytes right on it and a line several buffers long after them.
-    const size_t chunk = 64 * 1024;
+    const size_t chunk = TextFileChunkBytes;
     std::string bytes(chunk - 1, 'a');
     bytes += "\r\n";
     bytes += std::string(chunk - 3, 'b') + "\xF0\x9F\x93\xA7\n";
