@@ -8,6 +8,8 @@
 
 namespace {
 
+// What is written is handed to the system in pieces of up to this size, unless a line is flushed.
+constexpr size_t writeChunkBytes = 64 * 1024;
 constexpr std::string_view utf16LittleEndianMark = "\xFF\xFE";
 constexpr std::string_view utf16BigEndianMark = "\xFE\xFF";
 constexpr UINT windows1252 = 1252;
@@ -150,10 +152,10 @@ bool TextLineReader::Refill() {
     // mark is seen, a file is taken to be UTF-8.
     std::string& target = encoding == Encoding::Utf8 ? buffer : raw;
     const size_t kept = target.size();
-    target.resize(kept + TextFileChunkBytes);
+    target.resize(kept + TextFileReadBytes);
     DWORD got = 0;
     const BOOL read = ReadFile(file.Get(), target.data() + kept,
-                               static_cast<DWORD>(TextFileChunkBytes), &got, nullptr);
+                               static_cast<DWORD>(TextFileReadBytes), &got, nullptr);
     target.resize(kept + got);
     totalRead += got;
     if (!read || totalRead > MaxTextFileBytes) {
@@ -277,14 +279,14 @@ bool TextFileWriter::Flush() {
 
 void TextFileWriter::Write(std::wstring_view text) {
     AppendUtf8(text, pending);
-    if (pending.size() >= TextFileChunkBytes) {
+    if (pending.size() >= writeChunkBytes) {
         Flush();
     }
 }
 
 void TextFileWriter::WriteBytes(std::string_view bytes) {
     pending += bytes;
-    if (pending.size() >= TextFileChunkBytes) {
+    if (pending.size() >= writeChunkBytes) {
         Flush();
     }
 }

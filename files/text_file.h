@@ -23,9 +23,9 @@
 inline constexpr unsigned long long MaxTextFileBytes = 16ull * 1024 * 1024;
 inline constexpr size_t MaxTextLineBytes = 1024 * 1024;
 
-// Files are read and written this many bytes at a time: small enough that the same memory serves
-// every piece of a file, large enough that a config of a few hundred accounts takes few calls.
-inline constexpr size_t TextFileChunkBytes = 16 * 1024;
+// Files are read this many bytes at a time: small enough that the same memory serves every piece
+// of a file, large enough that a config of a few hundred accounts takes few calls.
+inline constexpr size_t TextFileReadBytes = 16 * 1024;
 
 // The mark that begins the files written with ByteOrderMark::Written.
 inline constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";

@@ -116,7 +116,7 @@ TEST_F(TextFiles, FindsALineEndAtEveryPlaceOfAWordAmongBytesThatAreNearlyOne) {
 TEST_F(TextFiles, ReadsLinesLongerThanItsBufferAndSplitAcrossIt) {
     // Put a line end, a CRLF split by the boundary of what the reader takes at a time, a
     // character of four bytes right on it and a line several buffers long after them.
-    const size_t chunk = TextFileChunkBytes;
+    const size_t chunk = TextFileReadBytes;
     std::string bytes(chunk - 1, 'a');
     bytes += "\r\n";
     bytes += std::string(chunk - 3, 'b') + "\xF0\x9F\x93\xA7\n";
