@@ -11,10 +11,11 @@
 //                              nothing else, "Done" last; ACCOUNTS stores opened and every
 //                              document accepted); a run that fails stops the benchmark with
 //                              exit code 1 and a line on stderr
-//   config FOLDER LINES RUNS   saving, then loading, the section of the account "Work" in a
-//                              config of about LINES lines in FOLDER: "save US" and "load US"
-//                              for each run; a run that saves or loads the wrong thing stops
-//                              the benchmark with exit code 1 and a line on stderr
+//   config FOLDER RUNS         saving, then loading, the section of the account "Work" in a
+//                              config of about 1,000 lines and in one of 10,000, in folders of
+//                              FOLDER, the sizes in turn: "save LINES US" and "load LINES US"
+//                              for each size and run; a run that saves or loads the wrong thing
+//                              stops the benchmark with exit code 1 and a line on stderr
 //   dialog main|empty          the creation of the main dialog up to the end of its
 //                              initialisation, or of an empty dialog, once, in a fresh process
 #include <windows.h>
@@ -82,32 +83,60 @@ private:
     int runs = 0;
 };
 
-int BenchConfig(const std::wstring& folder, int lines, int runs) {
-    const std::wstring config = folder + L"\\config";
-    WriteConfig(config, lines);
+// The timings of saving, then loading, the section of "Work" in one config; false after a line
+// on stderr when either did the wrong thing.
+bool TimeSaveAndLoad(const std::wstring& config, const std::vector<std::wstring>& body,
+                     long long& save, long long& load) {
+    auto start = Clock::now();
+    if (!SaveAccountSection(config, L"Work", body)) {
+        std::fprintf(stderr, "courierfix_bench: the save failed\n");
+        return false;
+    }
+    save = MicrosecondsSince(start);
+
+    start = Clock::now();
+    std::vector<std::wstring> loaded = ReadAccountSection(config, L"Work");
+    load = MicrosecondsSince(start);
+    if (loaded != body) {
+        std::fprintf(stderr, "courierfix_bench: the load gave %zu lines, not the %zu saved\n",
+                     loaded.size(), body.size());
+        return false;
+    }
+    return true;
+}
+
+int BenchConfig(const std::wstring& folder, int runs) {
+    // Each size in a folder of its own, so that each config has its own lock and leftovers.
+    struct Config {
+        int lines;
+        std::wstring path;
+    };
+    std::vector<Config> configs;
+    for (int lines : {1000, 10000}) {
+        const std::wstring sizeFolder = folder + L"\\" + std::to_wstring(lines);
+        CreateDirectoryW(sizeFolder.c_str(), nullptr);
+        configs.push_back({lines, sizeFolder + L"\\config"});
+        WriteConfig(configs.back().path, lines);
+    }
     const std::vector<std::wstring> body = {
         Parm(L"INSERVER", L"pop.work.example"), Parm(L"OUTSERVER", L"smtp.work.example"),
         Parm(L"AUTHSECRET", L"secret"),         Parm(L"SMTPALTAUTHNAME", L"me@work.example"),
         Parm(L"SMTPALTPASSWORD", L"secret"),    Parm(L"SMTPALTDOMAIN", L"WORK")};
+    // The sizes in turn, so that whatever the machine and its disk do meanwhile falls on both.
     WarmUp warmUp;
     for (int run = 0; run < runs;) {
-        auto start = Clock::now();
-        if (!SaveAccountSection(config, L"Work", body)) {
-            std::fprintf(stderr, "courierfix_bench: the save failed\n");
-            return 1;
-        }
-        const long long save = MicrosecondsSince(start);
-
-        start = Clock::now();
-        std::vector<std::wstring> loaded = ReadAccountSection(config, L"Work");
-        const long long load = MicrosecondsSince(start);
-        if (loaded != body) {
-            std::fprintf(stderr, "courierfix_bench: the load gave %zu lines, not the %zu saved\n",
-                         loaded.size(), body.size());
-            return 1;
+        long long save[2] = {};
+        long long load[2] = {};
+        for (size_t size = 0; size < configs.size(); ++size) {
+            if (!TimeSaveAndLoad(configs[size].path, body, save[size], load[size])) {
+                return 1;
+            }
         }
         if (warmUp.Counts()) {
-            std::printf("save %lld\nload %lld\n", save, load);
+            for (size_t size = 0; size < configs.size(); ++size) {
+                std::printf("save %d %lld\nload %d %lld\n", configs[size].lines, save[size],
+                            configs[size].lines, load[size]);
+            }
             ++run;
         }
     }
@@ -264,8 +293,8 @@ int BenchDialog(bool main) {
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
-    if (mode == L"config" && argc == 5) {
-        return BenchConfig(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
+    if (mode == L"config" && argc == 4) {
+        return BenchConfig(argv[2], _wtoi(argv[3]));
     }
     if (mode == L"repair" && argc == 5) {
         return BenchRepair(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
@@ -273,9 +302,8 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"dialog" && argc == 3) {
         return BenchDialog(std::wstring(argv[2]) == L"main");
     }
-    std::fprintf(
-        stderr,
-        "usage: courierfix_bench repair DOCUMENTS ACCOUNTS RUNS | config FOLDER LINES RUNS | "
-        "dialog main|empty\n");
+    std::fprintf(stderr,
+                 "usage: courierfix_bench repair DOCUMENTS ACCOUNTS RUNS | config FOLDER RUNS | "
+                 "dialog main|empty\n");
     return 2;
 }

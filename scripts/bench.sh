@@ -189,19 +189,20 @@ process_times TwoHundred 200
 echo "Timing saves and loads in configs of 1,000 and 10,000 lines ..."
 config_dir="$work/config"
 mkdir -p "$config_dir"
-# config_times LINES: runs the in-process timing; its saves and loads go to $times/LINES.save and
+# The two sizes in one loop, in turn; their saves and loads go to $times/LINES.save and
 # LINES.load, one timing per line. A failure of the timing program stops the benchmark.
-config_times() {
-  local output="$work/config-$1.out" status=0
-  wine_run 600 "$bin/courierfix_bench.exe" config "$(wine_run 30 winepath -w "$config_dir")" \
-    "$1" "$runs" >"$output" 2>"$work/config-$1.err" || status=$?
-  ((status == 0)) || fail "courierfix_bench config $1: $(tr -d '\r' <"$work/config-$1.err")"
-  tr -d '\r' <"$output" | awk '$1 == "save" { print $2 }' >"$times/$1.save"
-  tr -d '\r' <"$output" | awk '$1 == "load" { print $2 }' >"$times/$1.load"
-}
 wait_quiet
-config_times 1000
-config_times 10000
+status=0
+wine_run 900 "$bin/courierfix_bench.exe" config "$(wine_run 30 winepath -w "$config_dir")" \
+  "$runs" >"$work/config.out" 2>"$work/config.err" || status=$?
+((status == 0)) || fail "courierfix_bench config: $(tr -d '\r' <"$work/config.err")"
+for lines in 1000 10000; do
+  for what in save load; do
+    tr -d '\r' <"$work/config.out" |
+      awk -v what=$what -v lines=$lines '$1 == what && $2 == lines { print $3 }' \
+        >"$times/$lines.$what"
+  done
+done
 
 echo "Timing the main dialog's initialisation against an empty dialog ..."
 dialog_time() {
