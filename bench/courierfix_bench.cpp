@@ -161,7 +161,7 @@ bool EmptyRunLog() {
 // accounts repaired, or empty when it does.
 std::string RunLogFault(int accounts) {
     TextLineReader reader(GetRunLogPath());
-    std::string bytes;
+    std::string_view bytes;
     std::wstring line, last;
     int repaired = 0;
     while (reader.ReadLineBytes(bytes)) {

@@ -191,45 +191,38 @@ bool TextLineReader::Refill() {
     return !atEnd || position < buffer.size();
 }
 
-bool TextLineReader::Fill() {
-    while (position == buffer.size()) {
-        if (!Refill()) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool TextLineReader::ReadLineBytes(std::string& bytes) {
-    bytes.clear();
-    bool begun = false;
+bool TextLineReader::ReadLineBytes(std::string_view& line) {
+    // A line stays whole in the buffer, however many reads it takes: a refill keeps what is
+    // left from position on. Only the bytes after those already searched are searched again.
+    size_t searched = 0;
     for (;;) {
-        if (!Fill()) {
-            // Text after the last line end is a last line.
-            return begun && !failed;
-        }
-        if (skipLineFeed) {
+        if (skipLineFeed && position < buffer.size()) {
             skipLineFeed = false;
             if (buffer[position] == '\n') {
                 ++position;
-                continue;
             }
         }
-        size_t end = FindLineEnd(buffer, position);
-        size_t stop = end == std::string::npos ? buffer.size() : end;
-        if (bytes.size() + (stop - position) > MaxTextLineBytes) {
+        const size_t end = FindLineEnd(buffer, position + searched);
+        searched = (end == std::string::npos ? buffer.size() : end) - position;
+        if (searched > MaxTextLineBytes) {
             failed = true;
             return false;
         }
-        bytes.append(buffer, position, stop - position);
-        begun = true;
-        if (end == std::string::npos) {
-            position = buffer.size();
-            continue;
+        if (end != std::string::npos) {
+            line = std::string_view(buffer).substr(position, searched);
+            position = end + 1;
+            skipLineFeed = buffer[end] == '\r';
+            return true;
         }
-        position = end + 1;
-        skipLineFeed = buffer[end] == '\r';
-        return true;
+        if (!Refill()) {
+            // Text after the last line end is a last line.
+            if (failed || searched == 0) {
+                return false;
+            }
+            line = std::string_view(buffer).substr(position);
+            position = buffer.size();
+            return true;
+        }
     }
 }
 

@@ -46,13 +46,13 @@ public:
     // is no text. What was read is then not the whole file.
     bool Failed() const { return failed; }
 
-    // The next line's bytes, or false at the end of the file or after a failure.
-    bool ReadLineBytes(std::string& bytes);
+    // The next line's bytes, valid until the next call, or false at the end of the file or
+    // after a failure.
+    bool ReadLineBytes(std::string_view& line);
 
 private:
     enum class Encoding { Utf8, Utf16LittleEndian, Utf16BigEndian };
 
-    bool Fill();
     bool Refill();
     void TranscodeUtf16();
     bool IsText(size_t appendedFrom) const;

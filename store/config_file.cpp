@@ -155,12 +155,12 @@ bool SetAsideByAnotherSave(const std::wstring& configPath) {
 bool ReadLinesOfOtherSections(const std::wstring& configPath, const std::wstring& header,
                               std::vector<std::string>& kept) {
     bool dropping = false;
-    return ReadConfigLines(configPath, [&](std::string& bytes) {
+    return ReadConfigLines(configPath, [&](std::string_view bytes) {
         if (IsHeaderLine(bytes)) {
             dropping = DecodeLine(bytes) == header;
         }
         if (!dropping) {
-            kept.push_back(std::move(bytes));
+            kept.emplace_back(bytes);
         }
     });
 }
@@ -214,7 +214,7 @@ std::wstring AccountHeader(const std::wstring& displayName) {
 }
 
 bool ReadConfigLines(const std::wstring& configPath,
-                     const std::function<void(std::string& bytes)>& take) {
+                     const std::function<void(std::string_view bytes)>& take) {
     // Of a save stopped half-way, only a stop after config was set aside leaves config missing;
     // any other leaves a whole config, and leftovers that the next save clears away. So only a
     // missing config is looked for beside, under the lock, which is taken only when it is free
@@ -235,7 +235,7 @@ bool ReadConfigLines(const std::wstring& configPath,
             return reader->IsMissing();
         }
     }
-    std::string bytes;
+    std::string_view bytes;
     while (reader->ReadLineBytes(bytes)) {
         take(bytes);
     }
@@ -254,7 +254,7 @@ bool ReadAccountSections(const std::wstring& configPath, std::span<const std::ws
         waiting.emplace(AccountHeader(name), name);
     }
     std::vector<std::wstring>* body = nullptr;
-    const bool whole = ReadConfigLines(configPath, [&](std::string& bytes) {
+    const bool whole = ReadConfigLines(configPath, [&](std::string_view bytes) {
         if (!IsHeaderLine(bytes)) {
             if (body != nullptr) {
                 body->push_back(DecodeLine(bytes));

@@ -6,6 +6,7 @@
 #include <map>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class AccountTable;
@@ -31,7 +32,7 @@ using SavedSections = std::map<std::wstring, std::vector<std::wstring>>;
 // long, no text), or is set aside for a moment by another process's save; a missing file has no
 // lines.
 bool ReadConfigLines(const std::wstring& configPath,
-                     const std::function<void(std::string& bytes)>& take);
+                     const std::function<void(std::string_view bytes)>& take);
 
 // The first section of each of the given names, found in one pass over the file, by name; a name
 // without a section has no entry. False, with no section at all, when the file exists but could

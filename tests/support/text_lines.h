@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "files/text_file.h"
 
@@ -10,7 +11,7 @@ namespace testing_support {
 // The reader's next line, decoded as the program decodes a line; false at the end of the file or
 // after a failure.
 inline bool ReadTextLine(TextLineReader& reader, std::wstring& line) {
-    std::string bytes;
+    std::string_view bytes;
     const bool read = reader.ReadLineBytes(bytes);
     line = DecodeLine(bytes);
     return read;
