@@ -27,10 +27,9 @@ using SavedSections = std::map<std::wstring, std::vector<std::wstring>>;
 
 // Gives take the bytes of each line of the file, in order. A missing file whose save was stopped
 // half-way is named again first when the file's lock can be had at once (see SaveAccountSection,
-// which also clears away what such saves left). False when
-// the file exists but could not be read whole (no access, a read error, a file or a line too
-// long, no text), or is set aside for a moment by another process's save; a missing file has no
-// lines.
+// which also clears away what such saves left). False when the file exists but could not be read
+// whole (no access, a read error, a file or a line too long, no text), or is set aside for a
+// moment by another process's save; a missing file has no lines.
 bool ReadConfigLines(const std::wstring& configPath,
                      const std::function<void(std::string_view bytes)>& take);
 
