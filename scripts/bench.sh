@@ -10,7 +10,7 @@
 # idle, so that none pays for work that Wine still does for the one before it.
 #
 # Every run checks itself: a program that fails, a repair not logged as OK, a document refused or
-# a timing that is missing stops the benchmark with its reason. Writes build/bench/results.md and
+# a timing that is missing stops the benchmark with its reason. Writes build/benchmark/results.md and
 # prints it; exits non-zero when a target is missed.
 set -Eeuo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,19 +18,19 @@ source "$top/scripts/wine-env.sh"
 runs=${RUNS:-51}
 
 if [[ "${BENCH_INSIDE:-}" != 1 ]]; then
-  rm -rf "$top/build/bench"
-  mkdir -p "$top/build/bench"
-  echo "Setting up a bench handset in build/bench/handset ..."
+  rm -rf "$top/build/benchmark"
+  mkdir -p "$top/build/benchmark"
+  echo "Setting up a bench handset in build/benchmark/handset ..."
   # Everything runs on one core, as on a handset. Spread over several, each call of a program to
   # the wineserver waits for the other core to wake: on a virtual machine that made the same work
   # take 4 ms in one run and 40 ms in the next, however quiet the machine.
   core=$(taskset -cp $$ | sed 's/.*: //; s/,.*//; s/-.*//')
   BENCH_CORES=$(nproc) BENCH_INSIDE=1 exec taskset -c "$core" xvfb-run -a \
-    -s "-screen 0 240x320x24" "$top/scripts/with-wine.sh" "$top/build/bench/handset" "$0"
+    -s "-screen 0 240x320x24" "$top/scripts/with-wine.sh" "$top/build/benchmark/handset" "$0"
 fi
 
 bin="$top/build/bin"
-work="$top/build/bench"
+work="$top/build/benchmark"
 times="$work/times"
 mkdir -p "$times"
 fail() {
