@@ -10,8 +10,8 @@
 # idle, so that none pays for work that Wine still does for the one before it.
 #
 # Every run checks itself: a program that fails, a repair not logged as OK, a document refused or
-# a timing that is missing stops the benchmark with its reason. Writes build/benchmark/results.md and
-# prints it; exits non-zero when a target is missed.
+# a timing that is missing stops the benchmark with its reason. Writes build/benchmark/results.md
+# and prints it; exits non-zero when a target is missed.
 set -Eeuo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/wine-env.sh"
