@@ -154,8 +154,8 @@ bool TextLineReader::Refill() {
     const size_t kept = target.size();
     target.resize(kept + TextFileReadBytes);
     DWORD got = 0;
-    const BOOL read = ReadFile(file.Get(), target.data() + kept,
-                               static_cast<DWORD>(TextFileReadBytes), &got, nullptr);
+    const bool read = ReadFile(file.Get(), target.data() + kept,
+                               static_cast<DWORD>(TextFileReadBytes), &got, nullptr) != FALSE;
     target.resize(kept + got);
     totalRead += got;
     if (!read || totalRead > MaxTextFileBytes) {
