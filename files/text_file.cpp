@@ -153,6 +153,8 @@ bool TextLineReader::Refill() {
     std::string& target = encoding == Encoding::Utf8 ? buffer : raw;
     const size_t kept = target.size();
     target.resize(kept + TextFileReadBytes);
+    // The end of the file is a read that succeeds with no byte; a failed one reads none either
+    // (ReadFile, Windows CE 5.0).
     DWORD got = 0;
     const bool read = ReadFile(file.Get(), target.data() + kept,
                                static_cast<DWORD>(TextFileReadBytes), &got, nullptr) != FALSE;
