@@ -37,9 +37,16 @@ fail() {
   echo "bench: $*" >&2
   exit 1
 }
+# said FILE: what a program wrote to FILE, its standard error, to follow the reason it failed.
+said() { tr -d '\r' <"$1" | head -c 2000; }
 # Whatever fails without a word of its own stops the benchmark all the same, saying what failed.
 trap 'fail "line $LINENO: $BASH_COMMAND failed"' ERR
-handset() { wine_run 60 "$bin/handset.exe" "$@" | tr -d '\r'; }
+handset() {
+  local out status=0
+  out=$(wine_run 60 "$bin/handset.exe" "$@" 2>"$work/handset.err") || status=$?
+  ((status == 0)) || fail "handset.exe $* exited with $status, saying: $(said "$work/handset.err")"
+  echo "${out//$'\r'/}"
+}
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # prefix_ticks: the CPU time, in clock ticks, that the prefix's Wine processes (its wineserver and
@@ -85,9 +92,9 @@ stats() {
 # program that fails stops the benchmark: its timing would not be of the work it was meant to do.
 elapsed() {
   local start=$EPOCHREALTIME status=0
-  "$WINE" "$@" >/dev/null 2>&1 || status=$?
+  "$WINE" "$@" >/dev/null 2>"$work/program.err" || status=$?
   local end=$EPOCHREALTIME
-  ((status == 0)) || fail "$* exited with $status"
+  ((status == 0)) || fail "$* exited with $status, saying: $(said "$work/program.err")"
   echo $((${end/./} - ${start/./}))
 }
 # check_log FOLDER COUNT: log.txt in FOLDER holds exactly COUNT repairs, each OK, and ends with
@@ -152,7 +159,7 @@ work_times() {
   wait_quiet
   (cd "$folder" && HANDSET_ROOT="Software\\Bench\\$1" wine_run 900 courierfix_bench.exe repair \
     "$documents" "$2" "$runs" >"$output" 2>"$work/$1.err") || status=$?
-  ((status == 0)) || fail "courierfix_bench repair on $1: $(tr -d '\r' <"$work/$1.err")"
+  ((status == 0)) || fail "courierfix_bench repair on $1 exited with $status: $(said "$work/$1.err")"
   tr -d '\r' <"$output" | awk '$1 == "program" { print $2 }' >"$times/$1.program"
   tr -d '\r' <"$output" | awk '$1 == "floor" { print $2 }' >"$times/$1.floor"
 }
@@ -195,7 +202,7 @@ wait_quiet
 status=0
 wine_run 900 "$bin/courierfix_bench.exe" config "$(wine_run 30 winepath -w "$config_dir")" \
   "$runs" >"$work/config.out" 2>"$work/config.err" || status=$?
-((status == 0)) || fail "courierfix_bench config: $(tr -d '\r' <"$work/config.err")"
+((status == 0)) || fail "courierfix_bench config exited with $status: $(said "$work/config.err")"
 for lines in 1000 10000; do
   for what in save load; do
     tr -d '\r' <"$work/config.out" |
@@ -208,7 +215,8 @@ echo "Timing the main dialog's initialisation against an empty dialog ..."
 dialog_time() {
   local out status=0
   out=$(wine_run 60 "$bin/courierfix_bench.exe" dialog "$1" 2>&1 | tr -d '\r') || status=$?
-  ((status == 0)) && [[ "$out" =~ ^[0-9]+$ ]] || fail "courierfix_bench dialog $1: $out"
+  ((status == 0)) && [[ "$out" =~ ^[0-9]+$ ]] ||
+    fail "courierfix_bench dialog $1 exited with $status, saying: $out"
   echo "$out"
 }
 wait_quiet
