@@ -89,6 +89,16 @@ size_t FindLineEnd(std::string_view text, size_t from) {
     return std::string_view::npos;
 }
 
+// The line without the byte-order marks it begins with: U+FEFF at the start of a line is read as
+// nothing, so that a mark written twice, or a file joined behind another that began with one,
+// hides no header. Only marks are dropped; every other byte of the line stays as it is.
+std::string_view WithoutLeadingMarks(std::string_view line) {
+    while (line.starts_with(Utf8ByteOrderMark)) {
+        line.remove_prefix(Utf8ByteOrderMark.size());
+    }
+    return line;
+}
+
 } // namespace
 
 std::wstring DecodeLine(std::string_view bytes) {
@@ -211,7 +221,7 @@ bool TextLineReader::ReadLineBytes(std::string_view& line) {
             return false;
         }
         if (end != std::string::npos) {
-            line = std::string_view(buffer).substr(position, searched);
+            line = WithoutLeadingMarks(std::string_view(buffer).substr(position, searched));
             position = end + 1;
             skipLineFeed = buffer[end] == '\r';
             return true;
@@ -221,7 +231,7 @@ bool TextLineReader::ReadLineBytes(std::string_view& line) {
             if (failed || searched == 0) {
                 return false;
             }
-            line = std::string_view(buffer).substr(position);
+            line = WithoutLeadingMarks(std::string_view(buffer).substr(position));
             position = buffer.size();
             return true;
         }

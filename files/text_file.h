@@ -2,7 +2,8 @@
 //
 // Written: UTF-8 and CRLF line ends, config and log.txt behind a byte-order mark.
 // Read: whatever a desktop editor may have left. A byte-order mark picks UTF-8, UTF-16 LE or
-// UTF-16 BE; without one the bytes are taken as UTF-8. A line ends at LF, CRLF or a lone CR. A
+// UTF-16 BE; without one the bytes are taken as UTF-8. A mark at the start of a line (two files
+// joined, a mark written twice) is read as nothing. A line ends at LF, CRLF or a lone CR. A
 // line of bytes that are not valid UTF-8 is read as Windows-1252, the handset's ANSI code page.
 // Every line also keeps the bytes it was read from (UTF-8 for a UTF-16 file), so that a file can
 // be written again without changing a byte of the lines that are not rewritten. A UTF-16 file's

@@ -209,6 +209,9 @@ TEST_F(ConfigFile, FilesMadeElsewhereLoadAndSaveWithoutAChangedCharacter) {
         {"UTF-16 LE", utf16(text, false)},
         {"UTF-16 BE", utf16(text, true)},
         {"UTF-8, CR only", testing_support::Utf8(text)},
+        {"two configs joined, each behind its mark",
+         TextFileBytes({L"[Café]", Parm(L"AUTHSECRET", L"p\U0001F511ss")}) +
+             TextFileBytes({L"[Work]", L"w"})},
         {"a Windows-1252 line among UTF-8 ones",
          "[Caf\xE9]\n" + testing_support::Utf8(Parm(L"AUTHSECRET", L"p\U0001F511ss")) +
              "\n[Work]\nw"},

@@ -150,9 +150,18 @@ std::wstring ModelDecode(const std::string& bytes) {
     return DecodeText(bytes, 1252);
 }
 
+// The line's bytes without the byte-order marks it begins with.
+std::string WithoutLeadingMarks(std::string line) {
+    while (line.starts_with("\xEF\xBB\xBF")) {
+        line.erase(0, 3);
+    }
+    return line;
+}
+
 // The lines of any bytes by the rules: a byte-order mark at the start is skipped, a line ends at
-// LF, CRLF or a lone CR, text after the last line end is a last line, and each line is UTF-8
-// when it is valid UTF-8 and Windows-1252 otherwise. Bytes that hold a NUL are no text at all.
+// LF, CRLF or a lone CR, text after the last line end is a last line, the marks a line begins
+// with are read as nothing, and each line is UTF-8 when it is valid UTF-8 and Windows-1252
+// otherwise. Bytes that hold a NUL are no text at all.
 Lines ModelLines(std::string bytes) {
     if (bytes.starts_with("\xEF\xBB\xBF")) {
         bytes.erase(0, 3);
@@ -162,10 +171,10 @@ Lines ModelLines(std::string bytes) {
     while (start < bytes.size()) {
         size_t end = bytes.find_first_of("\r\n", start);
         if (end == std::string::npos) {
-            lines.push_back(ModelDecode(bytes.substr(start)));
+            lines.push_back(ModelDecode(WithoutLeadingMarks(bytes.substr(start))));
             break;
         }
-        lines.push_back(ModelDecode(bytes.substr(start, end - start)));
+        lines.push_back(ModelDecode(WithoutLeadingMarks(bytes.substr(start, end - start))));
         start = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return lines;
