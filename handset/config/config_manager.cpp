@@ -45,13 +45,16 @@ constexpr const wchar_t* Email2Parms[] = {
     L"SERVICENAME",    L"SERVICETYPE", L"SMTPALTAUTHNAME", L"SMTPALTDOMAIN", L"SMTPALTENABLED",
     L"SMTPALTPASSWORD"};
 
-// EMAIL2 also takes a setting named by its MAPI property tag, eight hexadecimal digits, such as
-// "8128000B" for SSL on the incoming server ("unnamed tag", EMAIL2 Configuration Service Provider,
-// Windows Mobile 5.0).
 bool IsEmail2Parm(const std::wstring& name) {
-    return (name.size() == 8 && name.find_first_not_of(L"0123456789ABCDEFabcdef") == name.npos) ||
-           std::any_of(std::begin(Email2Parms), std::end(Email2Parms),
+    return std::any_of(std::begin(Email2Parms), std::end(Email2Parms),
                        [&](const wchar_t* known) { return name == known; });
+}
+
+// A setting named by its MAPI property tag, eight hexadecimal digits, such as "8128000B" for SSL on
+// the incoming server. The reference shows these only inside the account's TAGPROPS characteristic
+// ("Enabling SSL Example", EMAIL2 Configuration Service Provider, Windows Mobile 5.0).
+bool IsPropertyTag(const std::wstring& name) {
+    return name.size() == 8 && name.find_first_not_of(L"0123456789ABCDEFabcdef") == name.npos;
 }
 
 using handset::ScopedVariant;
@@ -136,6 +139,43 @@ HRESULT CharacteristicChildren(IXMLDOMNode* node, Characteristics& found) {
     return S_OK;
 }
 
+// Gathers, in document order, the parms of an account's characteristic (the names EMAIL2 defines,
+// and its TAGPROPS characteristic) or of its TAGPROPS characteristic (property tags only).
+HRESULT CollectParms(IXMLDOMNode* node, bool tagProps, const std::wstring& storeKey,
+                     std::vector<handset::SettingWrite>& writes) {
+    std::vector<ComPtr<IXMLDOMNode>> elements;
+    if (HRESULT status = ElementChildren(node, elements); FAILED(status)) {
+        return status;
+    }
+    for (const auto& element : elements) {
+        const std::wstring kind = NodeName(element.Get());
+        if (kind == L"characteristic") {
+            auto type = Attribute(element.Get(), L"type");
+            if (!type) {
+                return BadDocument;
+            }
+            if (tagProps || *type != L"TAGPROPS") {
+                return NoEntry;
+            }
+            if (HRESULT status = CollectParms(element.Get(), true, storeKey, writes);
+                FAILED(status)) {
+                return status;
+            }
+            continue;
+        }
+        auto name = Attribute(element.Get(), L"name");
+        auto value = Attribute(element.Get(), L"value");
+        if (kind != L"parm" || !name || !value) {
+            return BadDocument;
+        }
+        if (!(tagProps ? IsPropertyTag(*name) : IsEmail2Parm(*name))) {
+            return NoEntry;
+        }
+        writes.push_back({storeKey, *name, *value});
+    }
+    return S_OK;
+}
+
 // Checks the whole document and gathers its settings; writes nothing.
 HRESULT CollectSettings(IXMLDOMDocument* document, std::vector<handset::SettingWrite>& writes) {
     ComPtr<IXMLDOMElement> root;
@@ -159,23 +199,12 @@ HRESULT CollectSettings(IXMLDOMDocument* document, std::vector<handset::SettingW
             // The account's type is a braced GUID that an account has.
             auto guid = handset::ParseGuid(type);
             auto storeKey = guid ? handset::FindAccountStore(*guid) : std::nullopt;
-            std::vector<ComPtr<IXMLDOMNode>> parms;
             if (!storeKey) {
                 return NoEntry;
             }
-            if (HRESULT status = ElementChildren(account.Get(), parms); FAILED(status)) {
+            if (HRESULT status = CollectParms(account.Get(), false, *storeKey, writes);
+                FAILED(status)) {
                 return status;
-            }
-            for (const auto& parm : parms) {
-                auto name = Attribute(parm.Get(), L"name");
-                auto value = Attribute(parm.Get(), L"value");
-                if (NodeName(parm.Get()) != L"parm" || !name || !value) {
-                    return BadDocument;
-                }
-                if (!IsEmail2Parm(*name)) {
-                    return NoEntry;
-                }
-                writes.push_back({*storeKey, *name, *value});
             }
         }
     }

@@ -69,11 +69,34 @@ protected:
 };
 
 TEST_F(ConfigManagerTest, AppliesTheDocumentTheProgramBuilds) {
-    // A setting may be named by its property tag in hexadecimal, as a hand-edited config has it.
-    std::wstring document =
-        Document(workText,
-                 L"<parm name=\"INSERVER\" value=\"in1\"/><parm name=\"OUTSERVER\" value=\"out1\"/>"
-                 L"<parm name=\"8128000B\" value=\"1\"/><parm name=\"812c000b\" value=\"0\"/>");
+    std::wstring document = Document(
+        workText,
+        L"<parm name=\"INSERVER\" value=\"in1\"/><parm name=\"OUTSERVER\" value=\"out1\"/>");
+    Outcome outcome = Process(document.c_str());
+    EXPECT_EQ(outcome.status, S_OK);
+    EXPECT_EQ(outcome.reply, document);
+
+    auto stores = handset::ListStores();
+    ASSERT_EQ(stores.size(), 3u);
+    EXPECT_EQ(stores[0].settings,
+              (handset::Settings{{L"INSERVER", L"in1"}, {L"OUTSERVER", L"out1"}}));
+    EXPECT_TRUE(stores[1].settings.empty());
+    EXPECT_TRUE(stores[2].settings.empty());
+}
+
+TEST_F(ConfigManagerTest, TakesPropertyTagsInsideTagProps) {
+    // Shaped as the reference's example: TAGPROPS among the account's parms, the tags stored by
+    // name as any other setting, in either case; a later element of the same tag wins.
+    std::wstring document = Document(
+        workText, L"<parm name=\"INSERVER\" value=\"in1\"/>\n"
+                  L"<characteristic type=\"TAGPROPS\">\n"
+                  L"  <!-- SSL in and out -->\n"
+                  L"  <parm name=\"8128000B\" value=\"0\"/><parm name=\"812c000b\" value=\"1\"/>\n"
+                  L"</characteristic>\n"
+                  L"<parm name=\"AUTHNAME\" value=\"me\"/>\n"
+                  L"<characteristic type=\"TAGPROPS\"/>\n"
+                  L"<characteristic type=\"TAGPROPS\"><parm name=\"8128000B\" value=\"1\"/>"
+                  L"</characteristic>");
     Outcome outcome = Process(document.c_str());
     EXPECT_EQ(outcome.status, S_OK);
     EXPECT_EQ(outcome.reply, document);
@@ -81,10 +104,9 @@ TEST_F(ConfigManagerTest, AppliesTheDocumentTheProgramBuilds) {
     auto stores = handset::ListStores();
     ASSERT_EQ(stores.size(), 3u);
     EXPECT_EQ(stores[0].settings, (handset::Settings{{L"8128000B", L"1"},
-                                                     {L"812c000b", L"0"},
-                                                     {L"INSERVER", L"in1"},
-                                                     {L"OUTSERVER", L"out1"}}));
-    EXPECT_TRUE(stores[1].settings.empty());
+                                                     {L"812c000b", L"1"},
+                                                     {L"AUTHNAME", L"me"},
+                                                     {L"INSERVER", L"in1"}}));
     EXPECT_TRUE(stores[2].settings.empty());
 }
 
@@ -123,6 +145,14 @@ TEST_F(ConfigManagerTest, RefusedDocumentsChangeNothing) {
     auto parm = [&](const std::wstring& name) {
         return Document(workText, good + L"<parm name=\"" + name + L"\" value=\"1\"/>");
     };
+    auto tagProps = [&](const std::wstring& content, const std::wstring& type = L"TAGPROPS") {
+        return Document(workText, good + L"<characteristic type=\"" + type + L"\">" + content +
+                                      L"</characteristic>");
+    };
+    auto tag = [&](const std::wstring& name) {
+        return tagProps(L"<parm name=\"812C000B\" value=\"1\"/><parm name=\"" + name +
+                        L"\" value=\"1\"/>");
+    };
     struct Case {
         const char* what;
         std::wstring document;
@@ -141,10 +171,36 @@ TEST_F(ConfigManagerTest, RefusedDocumentsChangeNothing) {
         {"empty document", L"", CONFIG_E_BAD_XML},
         {"parm EMAIL2 lacks", parm(L"FOO"), CONFIG_E_ENTRYNOTFOUND},
         {"parm name in lower case", parm(L"inserver"), CONFIG_E_ENTRYNOTFOUND},
-        {"seven hexadecimal digits", parm(L"8128000"), CONFIG_E_ENTRYNOTFOUND},
-        {"nine hexadecimal digits", parm(L"8128000B0"), CONFIG_E_ENTRYNOTFOUND},
-        {"tag with 0x", parm(L"0x8128000B"), CONFIG_E_ENTRYNOTFOUND},
-        {"tag with a letter past F", parm(L"8128000G"), CONFIG_E_ENTRYNOTFOUND},
+        // A property tag is a parm of TAGPROPS alone, and TAGPROPS holds nothing else.
+        {"tag bare in the account", parm(L"8128000B"), CONFIG_E_ENTRYNOTFOUND},
+        {"tag bare in lower case", parm(L"812c000b"), CONFIG_E_ENTRYNOTFOUND},
+        {"seven hexadecimal digits", tag(L"8128000"), CONFIG_E_ENTRYNOTFOUND},
+        {"nine hexadecimal digits", tag(L"8128000B0"), CONFIG_E_ENTRYNOTFOUND},
+        {"tag with 0x", tag(L"0x8128000B"), CONFIG_E_ENTRYNOTFOUND},
+        {"tag with a letter past F", tag(L"8128000G"), CONFIG_E_ENTRYNOTFOUND},
+        {"EMAIL2 name in TAGPROPS", tag(L"INSERVER"), CONFIG_E_ENTRYNOTFOUND},
+        {"TAGPROPS in lower case", tagProps(L"<parm name=\"8128000B\" value=\"1\"/>", L"tagprops"),
+         CONFIG_E_ENTRYNOTFOUND},
+        {"other characteristic in the account",
+         tagProps(L"<parm name=\"TMAIL:IncomingServer#001F\" value=\"x\"/>", L"NAMEDPROPS"),
+         CONFIG_E_ENTRYNOTFOUND},
+        {"characteristic in TAGPROPS",
+         tagProps(L"<characteristic type=\"TAGPROPS\"><parm name=\"8128000B\" value=\"1\"/>"
+                  L"</characteristic>"),
+         CONFIG_E_ENTRYNOTFOUND},
+        {"TAGPROPS in place of an account",
+         L"<wap-provisioningdoc><characteristic type=\"EMAIL2\"><characteristic type=\"TAGPROPS\">"
+         L"<parm name=\"8128000B\" value=\"1\"/></characteristic></characteristic>"
+         L"</wap-provisioningdoc>",
+         CONFIG_E_ENTRYNOTFOUND},
+        {"characteristic without type in the account",
+         Document(workText, good + L"<characteristic><parm name=\"8128000B\" value=\"1\"/>"
+                                   L"</characteristic>"),
+         CONFIG_E_BAD_XML},
+        {"tag without value", tagProps(L"<parm name=\"8128000B\"/>"), CONFIG_E_BAD_XML},
+        {"text in TAGPROPS", tagProps(L"1"), CONFIG_E_BAD_XML},
+        // Queries are not emulated: the program only applies settings.
+        {"query in TAGPROPS", tagProps(L"<parm-query name=\"0x8125001F\"/>"), CONFIG_E_BAD_XML},
         {"parm without name", Document(workText, good + L"<parm value=\"x\"/>"), CONFIG_E_BAD_XML},
         {"parm without value", Document(workText, L"<parm name=\"INSERVER\"/>"), CONFIG_E_BAD_XML},
         {"other element", Document(workText, good + L"<nocharacteristic/>"), CONFIG_E_BAD_XML},
