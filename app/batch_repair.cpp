@@ -7,7 +7,7 @@
 #include "app/command_line.h"
 #include "store/config_file.h"
 
-bool RepairAccountByName(RunLog& log, const std::wstring& name) {
+bool RepairAccountByName(RunLog& log, const std::wstring& name, bool settingsRead) {
     log.Write(L"repairing [");
     log.Write(name);
     log.Write(L"]:");
@@ -18,7 +18,7 @@ bool RepairAccountByName(RunLog& log, const std::wstring& name) {
         return false;
     }
     // The account holds the lines loaded from config at start-up.
-    if (account->Repair() < 0) {
+    if (!settingsRead || account->Repair() < 0) {
         log.WriteLine(L" FAILED.");
         return false;
     }
@@ -26,14 +26,14 @@ bool RepairAccountByName(RunLog& log, const std::wstring& name) {
     return true;
 }
 
-bool RepairNamedAccounts(RunLog& log, const std::wstring& listText) {
+bool RepairNamedAccounts(RunLog& log, const std::wstring& listText, bool configReadable) {
     log.Write(L"Auto repair: [");
     log.Write(listText);
     log.WriteLine(L"]");
 
     bool allRepaired = true;
     for (const auto& name : SplitAccountNames(listText)) {
-        allRepaired = RepairAccountByName(log, name) && allRepaired;
+        allRepaired = RepairAccountByName(log, name, configReadable) && allRepaired;
     }
     return allRepaired;
 }

@@ -9,11 +9,13 @@
 
 #include "app/run_log.h"
 
-// "repairing [name]:" and then " OK.", " FAILED." or " account not found.". True for OK.
-bool RepairAccountByName(RunLog& log, const std::wstring& name);
+// "repairing [name]:" and then " OK.", " FAILED." or " account not found.". True for OK. Without
+// its saved settings (config could not be read), a found account is not repaired but FAILED: an
+// empty document would apply nothing, and OK would say that its settings were.
+bool RepairAccountByName(RunLog& log, const std::wstring& name, bool settingsRead = true);
 
 // The list header, then one result line per name of the list text, in order.
-bool RepairNamedAccounts(RunLog& log, const std::wstring& listText);
+bool RepairNamedAccounts(RunLog& log, const std::wstring& listText, bool configReadable = true);
 
 // The account that a header line of config names for the repair of all saved accounts, or
 // nothing for a line that names none.

@@ -120,7 +120,8 @@ int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*ru
         runInteractive();
     }
     if (options.listRepair) {
-        allRepaired = RepairNamedAccounts(*log, options.listText) && allRepaired;
+        allRepaired =
+            RepairNamedAccounts(*log, options.listText, accounts.ConfigReadable()) && allRepaired;
     }
     if (options.repairAll) {
         allRepaired =

@@ -206,7 +206,12 @@ TEST_F(BatchRepair, AConfigThatCannotBeReadRepairsNothingAndFailsTheRun) {
         WriteBytes(program.File(L"config"), bytes);
         EXPECT_EQ(Run(L"--autorepairall"), 1u);
         EXPECT_EQ(Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All", L"Done"}));
-        EXPECT_EQ(Run(L"--autorepair:Work--"), 1u);
+        // A named account whose settings could not be read is not reported repaired.
+        EXPECT_EQ(Run(L"--autorepair:Work;Away--"), 1u);
+        EXPECT_EQ(Log(),
+                  (Lines{L"Command line: [--autorepair:Work;Away--]",
+                         L"Auto repair: [--autorepair:Work;Away]", L"repairing [Work]: FAILED.",
+                         L"repairing [Away]: account not found."}));
         EXPECT_EQ(SettingsOf(L"Work"), handset::Settings{});
     }
 }
