@@ -72,9 +72,12 @@ std::vector<std::wstring> FindReplacements(const std::wstring& configPath) {
     return paths;
 }
 
-// The path with its ".new" ending changed into ".old".
+// The path with its ".new" ending changed into ".old", and back.
 std::wstring SetAsidePath(const std::wstring& newPath) {
     return newPath.substr(0, newPath.size() - newSuffix.size()) + std::wstring(oldSuffix);
+}
+std::wstring NewContentPath(const std::wstring& setAsidePath) {
+    return setAsidePath.substr(0, setAsidePath.size() - oldSuffix.size()) + std::wstring(newSuffix);
 }
 
 bool IsSetAside(const std::wstring& path) {
@@ -90,7 +93,9 @@ bool IsSetAside(const std::wstring& path) {
 // A stop after step 1 leaves config as it was; after step 3 or 4, config is the new content.
 // Only a stop after step 2 leaves no config, and then config.ID.old beside config.ID.new of the
 // same ID says that the new content is whole: the next load or save, holding the lock, takes
-// step 3 (FinishInterruptedSave). Every other leftover is of no use and is deleted.
+// step 3 (SettleConfig). A save that fails after step 2 names config.ID.old config again, and
+// where even that fails deletes its new file, so that the set-aside copy, the last whole config,
+// is what the next load puts back: a save reported as failed is never put in place later.
 bool ReplaceInSteps(const std::wstring& newPath, const std::wstring& configPath) {
     const std::wstring oldPath = SetAsidePath(newPath);
     if (!MoveFileW(configPath.c_str(), oldPath.c_str())) {
@@ -98,7 +103,6 @@ bool ReplaceInSteps(const std::wstring& newPath, const std::wstring& configPath)
     }
     StepDone(2);
     if (!MoveFileW(newPath.c_str(), configPath.c_str())) {
-        // The new content cannot be named config: the old one is, again.
         MoveFileW(oldPath.c_str(), configPath.c_str());
         return false;
     }
@@ -122,25 +126,81 @@ bool PutInPlace(const std::wstring& newPath, const std::wstring& configPath) {
     return ReplaceInSteps(newPath, configPath);
 }
 
-// Finishes what a save stopped half-way (a kill, a battery pulled) left beside config, so that
-// config holds a whole content again, and deletes the rest. Only with the lock held: then no save
-// is under way.
-void FinishInterruptedSave(const std::wstring& configPath) {
-    const std::vector<std::wstring> replacements = FindReplacements(configPath);
+// The whole copy of a missing config that a stopped save left beside it: the new content of a
+// save stopped after config was set aside (config.ID.old beside config.ID.new), or else a lone
+// set-aside copy (its new file deleted, as a desktop deletes a stray temporary file, or by a save
+// that failed). More than one candidate cannot be told apart: none of them is taken.
+struct WholeCopy {
+    enum class Kind { None, NewContent, SetAside, Several } kind = Kind::None;
+    std::wstring path;
+};
+
+WholeCopy FindWholeCopy(const std::vector<std::wstring>& replacements) {
+    WholeCopy found;
     for (const auto& path : replacements) {
-        const std::wstring newPath =
-            path.substr(0, path.size() - oldSuffix.size()) + std::wstring(newSuffix);
-        if (!IsSetAside(path) || Exists(configPath) || !Exists(newPath)) {
+        if (!IsSetAside(path)) {
             continue;
         }
-        if (!MoveFileW(newPath.c_str(), configPath.c_str())) {
-            // Not finished: nothing is deleted, so that the content is still there to find.
-            return;
+        if (found.kind != WholeCopy::Kind::None) {
+            return {WholeCopy::Kind::Several, {}};
         }
+        const std::wstring newPath = NewContentPath(path);
+        const bool paired =
+            std::find(replacements.begin(), replacements.end(), newPath) != replacements.end();
+        found = paired ? WholeCopy{WholeCopy::Kind::NewContent, newPath}
+                       : WholeCopy{WholeCopy::Kind::SetAside, path};
+    }
+    return found;
+}
+
+enum class ConfigState { There, Missing, Unreadable };
+
+// With the lock held, so that no save is under way: when config is missing, puts the whole copy
+// that a stopped save left beside it in its place and deletes what else such saves left. A copy
+// that cannot be put in place now (held open by another process, a write-protected card) is
+// never deleted: a pair's new content leaves config unreadable until it can be, and a lone
+// set-aside copy is read in config's stead (readFrom). Without any copy, config is missing, and a
+// new file beside it is a first save's that was stopped before it was whole.
+ConfigState SettleMissingConfig(const std::wstring& configPath, std::wstring& readFrom) {
+    readFrom = configPath;
+    const std::vector<std::wstring> replacements = FindReplacements(configPath);
+    const WholeCopy copy = FindWholeCopy(replacements);
+    switch (copy.kind) {
+    case WholeCopy::Kind::Several:
+        return ConfigState::Unreadable;
+    case WholeCopy::Kind::NewContent:
+        if (!MoveFileW(copy.path.c_str(), configPath.c_str())) {
+            return ConfigState::Unreadable;
+        }
+        break;
+    case WholeCopy::Kind::SetAside:
+        if (!MoveFileW(copy.path.c_str(), configPath.c_str())) {
+            readFrom = copy.path;
+            return ConfigState::There;
+        }
+        break;
+    case WholeCopy::Kind::None:
+        break;
     }
     for (const auto& path : replacements) {
+        if (path != copy.path) {
+            DeleteFileW(path.c_str());
+        }
+    }
+    return copy.kind == WholeCopy::Kind::None ? ConfigState::Missing : ConfigState::There;
+}
+
+// With the lock held, before a save: a config that is there is whole, so what stopped saves left
+// beside it is of no use and is cleared away; a missing one is settled as above.
+ConfigState SettleConfig(const std::wstring& configPath) {
+    if (!Exists(configPath)) {
+        std::wstring readFrom;
+        return SettleMissingConfig(configPath, readFrom);
+    }
+    for (const auto& path : FindReplacements(configPath)) {
         DeleteFileW(path.c_str());
     }
+    return ConfigState::There;
 }
 
 // Whether another process's save has set config aside for a moment, so that it seems missing.
@@ -229,10 +289,18 @@ bool ReadConfigLines(const std::wstring& configPath,
         if (!lock.Held()) {
             return !SetAsideByAnotherSave(configPath);
         }
-        FinishInterruptedSave(configPath);
-        reader.emplace(configPath);
-        if (!reader->IsOpen()) {
-            return reader->IsMissing();
+        std::wstring readFrom;
+        switch (SettleMissingConfig(configPath, readFrom)) {
+        case ConfigState::Missing:
+            return true;
+        case ConfigState::Unreadable:
+            return false;
+        case ConfigState::There:
+            reader.emplace(readFrom);
+            if (!reader->IsOpen()) {
+                return false;
+            }
+            break;
         }
     }
     std::string_view bytes;
@@ -315,6 +383,10 @@ bool LoadAccountSections(AccountTable& table, std::vector<std::wstring>* headerL
     return configLoadedWhole;
 }
 
+bool ConfigLoadedWhole() {
+    return configLoadedWhole;
+}
+
 bool SaveAccountSection(const std::wstring& configPath, const std::wstring& displayName,
                         std::span<const std::wstring> parmLines) {
     // A line break would make a line of the section into a line of its own: a name holding one
@@ -329,10 +401,9 @@ bool SaveAccountSection(const std::wstring& configPath, const std::wstring& disp
         return false;
     }
     ConfigLock lock(configPath);
-    if (!lock.Held()) {
+    if (!lock.Held() || SettleConfig(configPath) == ConfigState::Unreadable) {
         return false;
     }
-    FinishInterruptedSave(configPath);
     const std::wstring header = AccountHeader(displayName);
     std::vector<std::string> kept;
     if (!ReadLinesOfOtherSections(configPath, header, kept) ||
@@ -365,11 +436,10 @@ bool SaveAccountSection(const std::wstring& configPath, const std::wstring& disp
         StepDone(1);
     }
     if (!written || !PutInPlace(newPath, configPath)) {
-        // Unless config could not be named again after it was set aside: then the next load
-        // finishes the replace with the new file.
-        if (!Exists(SetAsidePath(newPath))) {
-            DeleteFileW(newPath.c_str());
-        }
+        // Whatever step failed, the new content goes: where config could not be named again
+        // after it was set aside, the set-aside copy alone is left, for the next load to put
+        // back.
+        DeleteFileW(newPath.c_str());
         return false;
     }
     return true;

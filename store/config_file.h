@@ -26,10 +26,11 @@ template <typename Line> bool IsHeaderLine(const Line& line) {
 using SavedSections = std::map<std::wstring, std::vector<std::wstring>>;
 
 // Gives take the bytes of each line of the file, in order. A missing file whose save was stopped
-// half-way is named again first when the file's lock can be had at once (see SaveAccountSection,
-// which also clears away what such saves left). False when the file exists but could not be read
-// whole (no access, a read error, a file or a line too long, no text), or is set aside for a
-// moment by another process's save; a missing file has no lines.
+// half-way is made whole again first when the file's lock can be had at once (see
+// SaveAccountSection). False when the file exists but could not be read whole (no access, a read
+// error, a file or a line too long, no text); when it is missing while a whole copy of it that a
+// stopped save left beside it cannot be put in place now; or when it is set aside for a moment
+// by another process's save. A missing file without such a copy has no lines.
 bool ReadConfigLines(const std::wstring& configPath,
                      const std::function<void(std::string_view bytes)>& take);
 
@@ -53,6 +54,8 @@ bool LoadAccountSections(AccountTable& table, const std::wstring& configPath,
 // The same, for the config file beside the program. When it fails, no save of this run writes
 // that file: the accounts do not hold what it holds, and a save would replace their sections.
 bool LoadAccountSections(AccountTable& table, std::vector<std::wstring>* headerLines = nullptr);
+// Whether this run's last load of the config beside the program read it whole (so far, true).
+bool ConfigLoadedWhole();
 
 // Rewrites the file with every section of the account removed and the account's section, with
 // the given lines, appended; every other line stays, in its order and byte for byte. The new

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <random>
 
 #include "autostart/startup_shortcut.h"
@@ -14,6 +15,7 @@
 #include "store/config_file.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
+#include "tests/support/held_file.h"
 #include "tests/support/process.h"
 #include "tests/support/installed_program.h"
 #include "tests/support/scoped_handset.h"
@@ -87,6 +89,84 @@ TEST_P(KilledWhileSaving, TheNextLoadFindsExactlyTheOldOrTheNewContent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, KilledWhileSaving,
+                         testing::Values(testing_support::Volume::ObjectStore,
+                                         testing_support::Volume::StorageCard),
+                         testing::PrintToStringParamName());
+
+// What a save stopped after it set config aside leaves, on either volume: no config, the old
+// content set aside, and the new content whole beside it.
+class StoppedSave : public ::testing::TestWithParam<testing_support::Volume> {
+protected:
+    void SetUp() override {
+        handset::AddAccount(L"Work", {{L"INSERVER", L"lost"}});
+        handset::AddAccount(L"Home", {{L"INSERVER", L"lost"}});
+        WriteBytes(setAside, oldContent);
+        WriteBytes(newContent, savedContent);
+    }
+
+    std::vector<std::wstring> ProgramFolder() const {
+        Lines entries = testing_support::FolderEntries(program.File(L""));
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    }
+
+    testing_support::ScopedHandset handsetState;
+    testing_support::InstalledProgram program{L"\\Courierfix", GetParam()};
+    const std::wstring setAside = program.File(L"config.5EED0001.old");
+    const std::wstring newContent = program.File(L"config.5EED0001.new");
+    const std::string oldContent = TextFileBytes(
+        {L"[Work]", Parm(L"INSERVER", L"pop.old"), L"[Home]", Parm(L"INSERVER", L"pop.home")});
+    const std::string savedContent = TextFileBytes(
+        {L"[Home]", Parm(L"INSERVER", L"pop.home"), L"[Work]", Parm(L"INSERVER", L"pop.new")});
+};
+
+TEST_P(StoppedSave, WhileItsNewContentIsHeldABatchRunFailsAndKeepsItThenFinishesTheSave) {
+    const Lines beside = {L"config.5EED0001.new", L"config.5EED0001.old", L"courierfix.exe"};
+    {
+        // A desktop sync has the new file open, without sharing: it cannot be named config now.
+        testing_support::HeldFile held(newContent, testing_support::HeldFile::Sharing::None);
+        ASSERT_TRUE(held.Held());
+        EXPECT_EQ(program.Run(L"--autorepairall"), 1u);
+        EXPECT_EQ(program.Log(),
+                  (Lines{L"Command line: [--autorepairall]", L"Auto repair All", L"Done"}));
+        EXPECT_EQ(program.Run(L"--autorepair:Work;Home--"), 1u);
+        EXPECT_EQ(program.Log(),
+                  (Lines{L"Command line: [--autorepair:Work;Home--]",
+                         L"Auto repair: [--autorepair:Work;Home]", L"repairing [Work]: FAILED.",
+                         L"repairing [Home]: FAILED."}));
+        EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"lost"}}));
+        EXPECT_EQ(SettingsOf(L"Home"), (handset::Settings{{L"INSERVER", L"lost"}}));
+        Lines expected = beside;
+        expected.push_back(L"log.txt");
+        EXPECT_EQ(ProgramFolder(), expected);
+        EXPECT_EQ(ReadBytes(setAside), oldContent);
+    }
+    // Let go of: the next run finishes the save, and repairs from what it saved.
+    EXPECT_EQ(program.Run(L"--autorepairall"), 0u);
+    EXPECT_EQ(program.Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
+                                    L"repairing [Home]: OK.", L"repairing [Work]: OK.", L"Done"}));
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.new"}}));
+    EXPECT_EQ(ReadBytes(program.File(L"config")), savedContent);
+    EXPECT_EQ(ProgramFolder(), (Lines{L"config", L"courierfix.exe", L"log.txt"}));
+}
+
+TEST_P(StoppedSave, ASetAsideCopyLeftAloneIsPutBackByTheSoftResetsRun) {
+    // Its new file deleted on a desktop, as a stray temporary file.
+    ASSERT_TRUE(DeleteFileW(newContent.c_str()));
+    testing_support::ScopedStartupFolder startup;
+    WriteBytes(startup / L"autorepair.lnk",
+               testing_support::Utf8(StartupShortcutLine(program.Exe(), RepairAllArguments)) +
+                   "\r\n");
+    auto reset = testing_support::RunHandset(L"softreset");
+    EXPECT_EQ(reset.exitCode, 0u) << reset.output;
+    EXPECT_EQ(program.Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
+                                    L"repairing [Work]: OK.", L"repairing [Home]: OK.", L"Done"}));
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.old"}}));
+    EXPECT_EQ(ReadBytes(program.File(L"config")), oldContent);
+    EXPECT_EQ(ProgramFolder(), (Lines{L"config", L"courierfix.exe", L"log.txt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, StoppedSave,
                          testing::Values(testing_support::Volume::ObjectStore,
                                          testing_support::Volume::StorageCard),
                          testing::PrintToStringParamName());

@@ -3,9 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <future>
 #include <memory>
-#include <thread>
+#include <optional>
 
 #include "accounts/account_record.h"
 #include "accounts/account_table.h"
@@ -15,7 +14,9 @@
 #include "files/text_file.h"
 #include "tests/support/account_lines.h"
 #include "tests/support/config_lines.h"
+#include "tests/support/config_lock_held.h"
 #include "tests/support/files.h"
+#include "tests/support/held_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -50,6 +51,12 @@ protected:
 class ConfigFile : public ConfigFileOn {
 protected:
     ConfigFile() : ConfigFileOn(Volume::ObjectStore) {}
+};
+
+// On the storage card, where config is replaced in steps.
+class ConfigFileOnCard : public ConfigFileOn {
+protected:
+    ConfigFileOnCard() : ConfigFileOn(Volume::StorageCard) {}
 };
 
 // The same on main memory, where config is replaced in one step, and on the storage card, where
@@ -286,28 +293,6 @@ TEST_F(ConfigFile, TheNewFileIsAlwaysAFreshOneAndOnlyTheSavesOwnLeftoversGo) {
     }
 }
 
-// config's lock, held by another thread as another process would hold it.
-class ConfigLockHeldElsewhere {
-public:
-    explicit ConfigLockHeldElsewhere(const std::wstring& configPath)
-        : holder([this, configPath] {
-              ConfigLock lock(configPath);
-              taken.set_value(lock.Held());
-              release.get_future().wait();
-          }) {
-        EXPECT_TRUE(taken.get_future().get());
-    }
-    ~ConfigLockHeldElsewhere() {
-        release.set_value();
-        holder.join();
-    }
-
-private:
-    std::promise<bool> taken;
-    std::promise<void> release;
-    std::thread holder;
-};
-
 // A save stopped after a step, as a kill or a pulled battery stops it.
 struct SaveStopped {};
 int stopAfterStep = 0;
@@ -317,38 +302,49 @@ void StopAfterStep(int step) {
     }
 }
 
+// Saves the account's lines and stops the save after the step, as a kill would; false when the
+// save ended before it reached that step.
+bool SaveStoppedAfter(int step, const std::wstring& config, const std::wstring& name,
+                      const Lines& lines) {
+    stopAfterStep = step;
+    SetSaveStepHook(StopAfterStep);
+    bool stopped = false;
+    try {
+        SaveAccountSection(config, name, lines);
+    } catch (const SaveStopped&) {
+        stopped = true;
+    }
+    SetSaveStepHook(nullptr);
+    return stopped;
+}
+
 TEST_P(ConfigFileOnEachVolume, AStopAfterAnyStepOfASaveLeavesAWholeConfigForTheNextLoadAndSave) {
     const Lines before = {L"[Home]", L"h", L"[Work]", L"old"};
     const Lines saved = {L"[Home]", L"h", L"[Work]", L"new"};
+    const bool inSteps = GetParam() == Volume::StorageCard;
     int steps = 0;
     for (bool loadFirst : {true, false}) {
         for (int step = 1;; ++step) {
             SCOPED_TRACE(testing::Message() << "stopped after step " << step
                                             << (loadFirst ? ", then loaded" : ", then saved"));
             Write(before);
-            stopAfterStep = step;
-            SetSaveStepHook(StopAfterStep);
-            bool stopped = false;
-            try {
-                Save(L"Work", {L"new"});
-            } catch (const SaveStopped&) {
-                stopped = true;
-            }
-            SetSaveStepHook(nullptr);
-            if (!stopped) {
+            if (!SaveStoppedAfter(step, config, L"Work", {L"new"})) {
                 break;
             }
             steps = std::max(steps, step);
             // Once the new content is whole on disk, every later step leads to it.
             const Lines& whole = step == 1 ? before : saved;
+            // Only a stop between setting config aside and naming the new content leaves none.
+            const bool setAside = inSteps && step == 2;
+            EXPECT_EQ(testing_support::FileExists(config), !setAside);
             {
-                // While another process holds the lock, a load reads what it can: the right
-                // content, or nothing and says so, never a config that seems empty.
-                ConfigLockHeldElsewhere other(config);
+                // While another process holds the lock, a load reads the right content, or
+                // nothing and says so, never a config that seems empty.
+                testing_support::ConfigLockHeldElsewhere other(config);
+                ASSERT_TRUE(other.Held());
                 SavedSections sections;
-                if (ReadAccountSections(config, Lines{L"Work"}, sections)) {
-                    EXPECT_EQ(sections[L"Work"], (Lines{whole.back()}));
-                }
+                EXPECT_EQ(ReadAccountSections(config, Lines{L"Work"}, sections), !setAside);
+                EXPECT_EQ(sections[L"Work"], setAside ? Lines{} : Lines{whole.back()});
             }
             if (loadFirst) {
                 EXPECT_EQ(Section(L"Work"), (Lines{whole.back()}));
@@ -363,7 +359,121 @@ TEST_P(ConfigFileOnEachVolume, AStopAfterAnyStepOfASaveLeavesAWholeConfigForTheN
     }
     // One step after the new file is written where config is replaced at once, three where it
     // is replaced in steps.
-    EXPECT_EQ(steps, GetParam() == Volume::StorageCard ? 4 : 2);
+    EXPECT_EQ(steps, inSteps ? 4 : 2);
+}
+
+// For the test that makes the third step of a save fail, and its undo too: another program
+// makes a folder named config as soon as config is set aside.
+std::wstring configTakenByAFolder;
+void TakeConfigsNameAfterStep(int step) {
+    if (step == 2) {
+        CreateDirectoryW(configTakenByAFolder.c_str(), nullptr);
+    }
+}
+
+TEST_F(ConfigFileOnCard, WhatAStoppedSaveLeftIsFinishedOrPutBackNeverForgottenNorTakenForNone) {
+    using testing_support::HeldFile;
+    const Lines before = {L"[Home]", L"h", L"[Work]", L"old"};
+    const Lines saved = {L"[Home]", L"h", L"[Work]", L"new"};
+    // What lies beside the missing config: the pair of a save stopped after step 2, or its
+    // set-aside copy alone; and what another program does to them meanwhile.
+    enum class Left { Pair, SetAsideAlone, TwoSetAside };
+    enum class Held { Nothing, NewContent, SetAside };
+    struct Case {
+        const char* what;
+        Left left;
+        Held held;
+        HeldFile::Sharing sharing;
+        bool readable;        // while the file is held
+        const Lines* content; // what a load reads while it is held, when readable
+        bool putInPlace;      // and whether that load made it config again
+        const Lines* after;   // config once nothing is held any more
+    };
+    const Case cases[] = {
+        {"the pair: the save is finished", Left::Pair, Held::Nothing, HeldFile::Sharing::None, true,
+         &saved, true, &saved},
+        {"the pair, its new content held open without sharing", Left::Pair, Held::NewContent,
+         HeldFile::Sharing::None, false, nullptr, false, &saved},
+        {"the pair, its new content held open for reading", Left::Pair, Held::NewContent,
+         HeldFile::Sharing::Read, false, nullptr, false, &saved},
+        {"the set-aside copy alone: put back", Left::SetAsideAlone, Held::Nothing,
+         HeldFile::Sharing::None, true, &before, true, &before},
+        {"the set-aside copy alone, held open for reading: read where it lies", Left::SetAsideAlone,
+         Held::SetAside, HeldFile::Sharing::Read, true, &before, false, &before},
+        {"the set-aside copy alone, held open without sharing", Left::SetAsideAlone, Held::SetAside,
+         HeldFile::Sharing::None, false, nullptr, false, &before},
+        {"two set-aside copies: neither can be told the last", Left::TwoSetAside, Held::Nothing,
+         HeldFile::Sharing::None, false, nullptr, false, nullptr},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        for (const auto& name : FolderEntries(folder.Path())) {
+            DeleteFileW((folder / name).c_str());
+        }
+        Write(before);
+        ASSERT_TRUE(SaveStoppedAfter(2, config, L"Work", {L"new"}));
+        std::wstring newContent;
+        std::wstring setAside;
+        for (const auto& name : FolderEntries(folder.Path())) {
+            (name.ends_with(L".new") ? newContent : setAside) = folder / name;
+        }
+        ASSERT_TRUE(newContent.ends_with(L".new") && setAside.ends_with(L".old"));
+        ASSERT_FALSE(testing_support::FileExists(config));
+        if (test.left != Left::Pair) {
+            ASSERT_TRUE(DeleteFileW(newContent.c_str()));
+        }
+        if (test.left == Left::TwoSetAside) {
+            WriteBytes(folder / L"config.0000ABCD.old", TextFileBytes({L"[Work]", L"older"}));
+        }
+        const Lines beside = FolderEntries(folder.Path());
+        std::optional<HeldFile> held;
+        if (test.held != Held::Nothing) {
+            held.emplace(test.held == Held::NewContent ? newContent : setAside, test.sharing);
+            ASSERT_TRUE(held->Held());
+        }
+
+        SavedSections sections;
+        EXPECT_EQ(ReadAccountSections(config, Lines{L"Work"}, sections), test.readable);
+        if (!test.readable) {
+            // Unreadable: no save writes a config that would hold one section alone, and the
+            // whole copy beside it is still there.
+            EXPECT_TRUE(sections.empty());
+            EXPECT_FALSE(Save(L"Spare", {L"s"}));
+            EXPECT_EQ(FolderEntries(folder.Path()), beside);
+        } else {
+            EXPECT_EQ(sections[L"Work"], (Lines{test.content->back()}));
+            EXPECT_EQ(testing_support::FileExists(config), test.putInPlace);
+        }
+        if (held) {
+            held->Release();
+        }
+        if (test.after == nullptr) {
+            EXPECT_FALSE(Save(L"Spare", {L"s"}));
+            EXPECT_EQ(FolderEntries(folder.Path()), beside);
+            continue;
+        }
+        EXPECT_EQ(Section(L"Work"), (Lines{test.after->back()}));
+        ASSERT_TRUE(Save(L"Spare", {L"s"}));
+        Lines after = *test.after;
+        after.insert(after.end(), {L"[Spare]", L"s"});
+        EXPECT_EQ(Content(), after);
+        EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+    }
+
+    // A save whose third step fails, and its undo too (another program took config's name), is
+    // reported as failed; its new content is gone, and once config's name is free again the
+    // next load puts the set-aside copy back, never the content of the failed save.
+    for (const auto& name : FolderEntries(folder.Path())) {
+        DeleteFileW((folder / name).c_str());
+    }
+    Write(before);
+    configTakenByAFolder = config;
+    SetSaveStepHook(TakeConfigsNameAfterStep);
+    EXPECT_FALSE(Save(L"Work", {L"new"}));
+    SetSaveStepHook(nullptr);
+    ASSERT_TRUE(RemoveDirectoryW(config.c_str()));
+    EXPECT_EQ(Section(L"Work"), (Lines{L"old"}));
+    EXPECT_EQ(Content(), before);
 }
 
 TEST_P(ConfigFileOnEachVolume, ASaveThatCouldNotBeReadBackOrThatConfigRefusesLeavesConfigAsItWas) {
