@@ -6,8 +6,9 @@
 #include <memory>
 
 #include "accounts/account_table.h"
-#include "files/program_folder.h"
 #include "autostart/startup_shortcut.h"
+#include "files/program_folder.h"
+#include "store/config_file.h"
 #include "ui/about_dialog.h"
 #include "ui/dialog_layout.h"
 #include "ui/dialog_template.h"
@@ -34,8 +35,17 @@ HMENU OptionsMenu(HWND dialog) {
         SendMessageW(SHFindMenuBar(dialog), SHCMBM_GETSUBMENU, 0, IDM_OPTIONS));
 }
 
-void HideResultLine(HWND dialog) {
-    ShowWindow(GetDlgItem(dialog, IDC_RESULT_LINE), SW_HIDE);
+// Until a repair shows its own result, the result line says whether the saved settings could be
+// read at start: fields left empty by a config that could not be read are not those of an
+// account without saved settings, and a repair from them would empty the handset's.
+void ResetResultLine(HWND dialog) {
+    HWND resultLine = GetDlgItem(dialog, IDC_RESULT_LINE);
+    if (ConfigLoadedWhole()) {
+        ShowWindow(resultLine, SW_HIDE);
+        return;
+    }
+    SetWindowTextW(resultLine, L"Saved settings could not be read");
+    ShowWindow(resultLine, SW_SHOW);
 }
 
 // Repair works on the selected account; without one it is offered nowhere.
@@ -99,14 +109,14 @@ void OnInitDialog(HWND dialog) {
     TakeTabKey(tabControl);
     TakeTabKey(GetDlgItem(dialog, IDC_REPAIR));
     accountTable.FillAccountList(AccountList(dialog));
-    HideResultLine(dialog);
+    ResetResultLine(dialog);
     ShowSettingsPage(dialog, IDC_SETTINGS_TABS);
     UpdateRepairCommands(dialog);
 }
 
 // Another account: its page is built anew; what was typed and not collected is dropped.
 void OnAccountChanged(HWND dialog) {
-    HideResultLine(dialog);
+    ResetResultLine(dialog);
     ShowSettingsPage(dialog, IDC_SETTINGS_TABS);
     UpdateRepairCommands(dialog);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "accounts/account_table.h"
+#include "files/program_folder.h"
 #include "store/config_file.h"
 #include "ui/resource.h"
 #include "ui/settings_pages.h"
@@ -24,10 +25,15 @@ const wchar_t* ResultText(const RepairOutcome& outcome) {
 
 } // namespace
 
-RepairOutcome RepairSelectedAccount(HWND dialog) {
+RepairOutcome RepairSelectedAccount(HWND dialog, DWORD lockWaitMs) {
     RepairOutcome outcome;
     AccountRecord* account = GetSelectedAccount(GetDlgItem(dialog, IDC_ACCOUNT_LIST));
     if (account == nullptr) {
+        return outcome;
+    }
+    ConfigLock lock(GetConfigFilePath(), lockWaitMs);
+    if (!lock.Held()) {
+        outcome.result = -1;
         return outcome;
     }
     outcome.result = account->Repair();

@@ -263,6 +263,9 @@ extern "C" HRESULT WINAPI DMProcessConfigXML(LPCWSTR pszWXMLin, DWORD dwFlags,
             return status;
         }
     }
+    if (DWORD delay = handset::DocumentDelayMs(); delay != 0) {
+        Sleep(delay);
+    }
     // A write failed: "an exception occurred in one of the Configuration Service Providers".
     if (!handset::ApplySettings(writes)) {
         return CONFIG_E_CSPEXCEPTION;

@@ -283,6 +283,14 @@ bool SetRefusesDocuments(bool on) {
     return WriteDword(HKEY_CURRENT_USER, RootKey() + L"\\ConfigManager", L"Refuse", on ? 1 : 0);
 }
 
+DWORD DocumentDelayMs() {
+    return ReadDword(HKEY_CURRENT_USER, RootKey() + L"\\ConfigManager", L"DelayMs");
+}
+
+bool SetDocumentDelayMs(DWORD delayMs) {
+    return WriteDword(HKEY_CURRENT_USER, RootKey() + L"\\ConfigManager", L"DelayMs", delayMs);
+}
+
 std::optional<std::wstring> StartupFolder() {
     UniqueKey key = OpenKey(HKEY_LOCAL_MACHINE, ShellFoldersKey);
     return key ? ReadString(key.get(), L"Startup") : std::nullopt;

@@ -13,6 +13,7 @@
 //   Messaging\AccountStores   REG_SZ per account, named by its GUID text: the key name of the
 //                             first store with that GUID, so that an account is found at once
 //   ConfigManager             DWORD Refuse: non-zero, DMProcessConfigXML refuses every document
+//                             DWORD DelayMs: each document takes that long to be processed
 // The Startup folder is the REG_SZ value Startup under
 // HKEY_LOCAL_MACHINE\SYSTEM\EXPLORER\SHELL FOLDERS, where the shell and the program look for it.
 // The screen's form, when one is chosen, is HKEY_LOCAL_MACHINE\SOFTWARE\Handset\Screen, DWORD
@@ -88,6 +89,10 @@ bool LogonFails();
 bool SetLogonFails(bool on);
 bool RefusesDocuments();
 bool SetRefusesDocuments(bool on);
+// How long the configuration manager takes over each document, as a handset busy with other work
+// does: 0 unless a test asks for more.
+DWORD DocumentDelayMs();
+bool SetDocumentDelayMs(DWORD delayMs);
 
 // The Startup folder as the registry holds it, or nothing when the value is missing.
 std::optional<std::wstring> StartupFolder();

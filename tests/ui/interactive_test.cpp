@@ -14,9 +14,11 @@
 #include "handset/common/owners.h"
 
 #include "handset/registry/store_registry.h"
+#include "store/config_file.h"
 #include "store/config_lock.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
+#include "tests/support/held_file.h"
 #include "tests/support/installed_program.h"
 #include "tests/support/process.h"
 #include "tests/support/rect_text.h"
@@ -414,6 +416,83 @@ TEST_F(InteractiveProgram, WhileABatchRunHoldsTheLockTheDialogShowsAtOnceAndLeav
     Quit();
     EXPECT_EQ(WaitForExit(), 0u);
     EXPECT_EQ(testing_support::ReadBytes(program.File(L"log.txt")), batchLog);
+}
+
+TEST_F(InteractiveProgram, AStoppedSaveThatCannotBeFinishedNowIsSaidSoAndNeverSavedOver) {
+    for (auto volume :
+         {testing_support::Volume::ObjectStore, testing_support::Volume::StorageCard}) {
+        SCOPED_TRACE(testing::PrintToString(volume));
+        testing_support::InstalledProgram installed{L"\\Program Files\\Courierfix", volume};
+        handset::ClearStores();
+        handset::AddAccount(L"Work", {{L"INSERVER", L"lost"}});
+        // A save stopped after it set config aside, whose new content a desktop sync holds open.
+        WriteBytes(installed.File(L"config.5EED0001.old"),
+                   TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.old")}));
+        WriteBytes(installed.File(L"config.5EED0001.new"),
+                   TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.new")}));
+        const Lines beside = testing_support::FolderEntries(installed.File(L""));
+        testing_support::HeldFile held(installed.File(L"config.5EED0001.new"),
+                                       testing_support::HeldFile::Sharing::None);
+        ASSERT_TRUE(held.Held());
+        Start(installed);
+
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_RESULT_LINE)));
+        EXPECT_EQ(ResultLine(), L"Saved settings could not be read");
+        EXPECT_EQ(TextOf(GetDlgItem(Page(), IDC_IN_SERVER)), L"");
+        EXPECT_EQ(Repair(), L"Account repaired, but settings not saved");
+        Quit();
+        EXPECT_EQ(WaitForExit(), 0u);
+        Lines after = testing_support::FolderEntries(installed.File(L""));
+        after.erase(std::remove(after.begin(), after.end(), L"log.txt"), after.end());
+        EXPECT_EQ(after, beside);
+
+        // Let go of: the soft reset's run finishes the save and applies what it saved.
+        held.Release();
+        EXPECT_EQ(installed.Run(L"--autorepairall"), 0u);
+        EXPECT_EQ(SettingsOf(L"Work").at(L"INSERVER"), L"pop.new");
+    }
+}
+
+TEST_F(InteractiveProgram, ARepairTappedWhileTheSoftResetsRunHoldsConfigIsAppliedAfterIt) {
+    for (auto volume :
+         {testing_support::Volume::ObjectStore, testing_support::Volume::StorageCard}) {
+        SCOPED_TRACE(testing::PrintToString(volume));
+        testing_support::InstalledProgram installed{L"\\Program Files\\Courierfix", volume};
+        handset::ClearStores();
+        handset::AddAccount(L"Work", {{L"AUTHSECRET", L"lost"}});
+        handset::AddAccount(L"Home", {{L"INSERVER", L"lost"}});
+        // Work last: the run is still to apply its old password when Repair is tapped.
+        WriteBytes(installed.File(L"config"),
+                   TextFileBytes({L"[Home]", Parm(L"INSERVER", L"pop.home"), L"[Work]",
+                                  Parm(L"AUTHSECRET", L"old")}));
+        Start(installed);
+        // The list is sorted: Home, then Work.
+        Type(ChooseAccount(1), IDC_PASSWORD, L"new");
+
+        // A handset busy enough that the soft reset's run is still under way when Repair is
+        // tapped: the run holds config from before it reads it to its end.
+        handset::SetDocumentDelayMs(1500);
+        testing_support::Process softReset(L"\"" + installed.Exe() + L"\" --autorepairall");
+        ASSERT_TRUE(WaitFor([&] {
+            return testing_support::ReadBytes(installed.File(L"log.txt")).find("Auto repair All") !=
+                   std::string::npos;
+        }));
+        SetForegroundWindow(dialog);
+        ui_testing::Tap(GetDlgItem(dialog, IDC_REPAIR));
+        EXPECT_EQ(ResultAfterRepair(), L"Account successfully repaired");
+        EXPECT_EQ(softReset.Wait(30000), std::optional<unsigned long>(0));
+        handset::SetDocumentDelayMs(0);
+
+        // The run applied what config held before; the repair, after it, what was typed.
+        EXPECT_EQ(
+            SettingsOf(L"Work"),
+            (handset::Settings{{L"AUTHSECRET", L"new"}, {L"INSERVER", L""}, {L"OUTSERVER", L""}}));
+        EXPECT_EQ(
+            ReadAccountSection(installed.File(L"config"), L"Work"),
+            (Lines{Parm(L"AUTHSECRET", L"new"), Parm(L"INSERVER", L""), Parm(L"OUTSERVER", L"")}));
+        Quit();
+        EXPECT_EQ(WaitForExit(), 0u);
+    }
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "store/config_file.h"
 #include "tests/support/account_lines.h"
 #include "tests/support/config_lines.h"
+#include "tests/support/config_lock_held.h"
 #include "tests/support/files.h"
 #include "tests/support/installed_program.h"
 #include "tests/support/rect_text.h"
@@ -62,6 +63,9 @@ protected:
         ASSERT_TRUE(RegisterMainDialogControls());
         config = GetConfigFilePath();
         DeleteFileW(config.c_str());
+        // This run's load of config, as start-up makes it: there is none to read.
+        AccountTable none;
+        ASSERT_TRUE(LoadAccountSections(none));
         session = messaging.Logon();
         ASSERT_NE(session, nullptr);
     }
@@ -689,6 +693,59 @@ TEST_F(MainDialog, SaysSoWhenTheSettingsCouldNotBeSaved) {
     EXPECT_EQ(
         handset::ListStores()[0].settings,
         (handset::Settings{{L"AUTHSECRET", L""}, {L"INSERVER", L"pop.work"}, {L"OUTSERVER", L""}}));
+}
+
+TEST_F(MainDialog, AConfigThatCouldNotBeReadAtStartIsSaidSoUntilARepairShowsItsResult) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"pop.work"}});
+    handset::AddAccount(L"Home", {{L"INSERVER", L"pop.home"}});
+    // A folder where config should be, at start: there, but not read.
+    ASSERT_TRUE(CreateDirectoryW(config.c_str(), nullptr));
+    EXPECT_FALSE(LoadAccountSections(accountTable));
+    ASSERT_TRUE(RemoveDirectoryW(config.c_str()));
+    Open();
+    const std::wstring notRead = L"Saved settings could not be read";
+    EXPECT_TRUE(ResultShown());
+    EXPECT_EQ(ResultLine(), notRead);
+    EXPECT_EQ(Field(IDC_IN_SERVER), L"");
+    // Whatever the page or the account shown, until a repair says more.
+    ChooseTab(1);
+    ChooseAccount(1);
+    Command(IDC_NEXT_ACCOUNT);
+    EXPECT_TRUE(ResultShown());
+    EXPECT_EQ(ResultLine(), notRead);
+
+    Command(IDC_REPAIR);
+    EXPECT_EQ(ResultLine(), L"Account repaired, but settings not saved");
+    EXPECT_FALSE(FileExists(config));
+    // Another account's fields are as empty as the first's were.
+    Command(IDC_NEXT_ACCOUNT);
+    EXPECT_TRUE(ResultShown());
+    EXPECT_EQ(ResultLine(), notRead);
+}
+
+TEST_F(MainDialog, ARepairWaitsForABatchRunThatHoldsConfigAndFailsWhenTheWaitRunsOut) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"broken"}});
+    WriteBytes(config, TextFileBytes({L"[Work]", Parm(L"INSERVER", L"saved")}));
+    const std::string before = ReadBytes(config);
+    Open({{L"Work", {Parm(L"INSERVER", L"typed")}}});
+    {
+        // As the soft reset's batch run holds it, to its end.
+        testing_support::ConfigLockHeldElsewhere batchRun(config);
+        ASSERT_TRUE(batchRun.Held());
+        const DWORD started = GetTickCount();
+        RepairOutcome outcome = RepairSelectedAccount(dialog, 300);
+        EXPECT_GE(GetTickCount() - started, 250u);
+        EXPECT_LT(outcome.result, 0);
+        EXPECT_FALSE(outcome.saved);
+        EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"broken"}}));
+        EXPECT_EQ(ReadBytes(config), before);
+    }
+    // Once the batch run has ended, the same repair goes through.
+    RepairOutcome outcome = RepairSelectedAccount(dialog, 300);
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_TRUE(outcome.saved);
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"typed"}}));
+    EXPECT_EQ(ReadAccountSection(config, L"Work"), Lines{Parm(L"INSERVER", L"typed")});
 }
 
 TEST_F(MainDialog, AnAccountWithoutSettingsIsRepairedButNotSaved) {
