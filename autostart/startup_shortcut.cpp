@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <optional>
 
 #include "files/handles.h"
 #include "files/program_folder.h"
 #include "files/text_file.h"
+#include "files/unicode.h"
 
 namespace {
 
@@ -49,6 +52,42 @@ std::wstring ReadStartupFolder() {
     return {};
 }
 
+// A shortcut to a program this program can run is short: its first line lies within these bytes.
+constexpr DWORD shortcutReadBytes = 4096;
+
+// The command of the shortcut file as a handset's shell reads it: the first line, from the first
+// byte (a byte-order mark is no digit), "count#command" in UTF-8, where count is the decimal
+// number, without leading zeros, of the UTF-16 characters of command. Nothing when the file
+// cannot be read or its line is not of that form.
+std::optional<std::wstring> ReadShortcutCommand(const std::wstring& path) {
+    OwnedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes(shortcutReadBytes, '\0');
+    DWORD got = 0;
+    if (!file.IsValid() || !ReadFile(file.Get(), bytes.data(), shortcutReadBytes, &got, nullptr)) {
+        return std::nullopt;
+    }
+    bytes.resize(got);
+    bytes.resize(std::min(bytes.find_first_of("\r\n"), bytes.size()));
+    const std::wstring line = DecodeText(bytes, CP_UTF8, MB_ERR_INVALID_CHARS);
+    const size_t hash = line.find(L'#');
+    if (hash == std::wstring::npos || hash == 0 || hash > 9 || line[0] == L'0' ||
+        !std::all_of(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(hash),
+                     [](wchar_t unit) { return unit >= L'0' && unit <= L'9'; }) ||
+        std::stoul(line.substr(0, hash)) != line.size() - hash - 1) {
+        return std::nullopt;
+    }
+    return line.substr(hash + 1);
+}
+
+// The path in upper case, as paths compare on a handset: letter case aside.
+std::wstring FoldedPath(std::wstring path) {
+    if (!path.empty()) {
+        CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+    }
+    return path;
+}
+
 } // namespace
 
 std::wstring StartupShortcutLine(std::wstring_view programPath, std::wstring_view argumentText) {
@@ -64,10 +103,15 @@ std::wstring GetStartupShortcutPath() {
 }
 
 bool StartupShortcutExists() {
-    OwnedHandle file(CreateFileW(GetStartupShortcutPath().c_str(), GENERIC_READ,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.IsValid();
+    // The shell starts the quoted path as the program, with what follows the blank behind it as
+    // its command line: this program's repair of every saved account, or another program's run.
+    const std::optional<std::wstring> command = ReadShortcutCommand(GetStartupShortcutPath());
+    const std::wstring programPath = GetProgramFilePath();
+    const size_t argumentsAt = programPath.size() + 2;
+    return command && command->size() >= argumentsAt && (*command)[0] == L'"' &&
+           (*command)[argumentsAt - 1] == L'"' &&
+           FoldedPath(command->substr(1, programPath.size())) == FoldedPath(programPath) &&
+           command->find(RepairAllArguments.substr(1), argumentsAt) != std::wstring::npos;
 }
 
 int CreateStartupShortcut(std::wstring_view argumentText) {

@@ -18,7 +18,10 @@ std::wstring GetStartupShortcutPath();
 // command, which is the quoted program path followed by the argument text.
 std::wstring StartupShortcutLine(std::wstring_view programPath, std::wstring_view argumentText);
 
-// Whether the shortcut file can be opened for reading.
+// Whether the shortcut starts this program with the repair of every saved account, as a handset's
+// shell reads it ("count#command" from the first byte): a file of that name that starts another
+// program (another copy of this one, say, on the storage card) or something else is not this
+// program's auto repair.
 bool StartupShortcutExists();
 
 // Writes the shortcut line for this program and argumentText, UTF-8 without a byte-order mark, as

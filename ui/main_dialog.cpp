@@ -57,6 +57,15 @@ void UpdateRepairCommands(HWND dialog) {
     }
 }
 
+// The check mark shows whether the Startup shortcut starts this program's repair of every saved
+// account. It is read again whenever the Options menu opens, so that a change made elsewhere (a
+// copy of the program moved, its shortcut written by the other copy) shows; the soft-key menu's
+// parent hears WM_INITMENUPOPUP as the menu is about to show ("How to: Obtain a Handle to a Soft
+// Key Menu", Windows Mobile 5.0).
+void ShowAutoRepairState(HWND dialog) {
+    SetMenuBarItemCheck(dialog, IDM_OPTIONS, IDM_AUTO_REPAIR, StartupShortcutExists());
+}
+
 void InsertTab(HWND tabControl, int index, const wchar_t* caption) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
@@ -90,7 +99,7 @@ void OnInitDialog(HWND dialog) {
                  reinterpret_cast<LPARAM>(&buttonInfo));
     DrawMenuBar(menuBarWindow);
 
-    SetMenuBarItemCheck(dialog, IDM_OPTIONS, IDM_AUTO_REPAIR, StartupShortcutExists());
+    ShowAutoRepairState(dialog);
 
     // The dialog window owns its state from here until WM_DESTROY.
     MainDialogState* state = std::make_unique<MainDialogState>().release();
@@ -141,13 +150,21 @@ void OnNextAccount(HWND dialog) {
     OnAccountChanged(dialog);
 }
 
-// The check mark, not the file, tells which way the switch goes; the mark changes only when the
-// shortcut really was written or removed.
+void OnInitMenuPopup(HWND dialog, HMENU popup) {
+    if (popup != nullptr && popup == OptionsMenu(dialog)) {
+        ShowAutoRepairState(dialog);
+    }
+}
+
+// The check mark tells which way the switch goes, read again first; it changes only when the
+// shortcut really was written or removed. Switching on writes this program's shortcut over
+// whatever the file held.
 void OnToggleAutoRepair(HWND dialog) {
     HMENU menu = OptionsMenu(dialog);
     if (menu == nullptr) {
         return;
     }
+    ShowAutoRepairState(dialog);
     MENUITEMINFOW item{};
     item.cbSize = sizeof(item);
     item.fMask = MIIM_STATE;
@@ -237,6 +254,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_NOTIFY:
         OnNotify(dialog, *reinterpret_cast<const NMHDR*>(lParam));
+        break;
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(dialog, reinterpret_cast<HMENU>(wParam));
         break;
     case WM_SIZE:
         // The shell sizes the dialog to the screen, and again when the screen turns.

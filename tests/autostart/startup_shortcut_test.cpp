@@ -57,9 +57,51 @@ TEST_F(StartupShortcut, IsWrittenReplacedFoundAndRemoved) {
     EXPECT_EQ(RemoveStartupShortcut(), 0);
 }
 
-TEST_F(StartupShortcut, AnyFileOfThatNameCounts) {
-    testing_support::WriteBytes(shortcut, "");
-    EXPECT_TRUE(StartupShortcutExists());
+TEST_F(StartupShortcut, CountsOnlyWhenItStartsThisProgramsRepairOfEverySavedAccount) {
+    // The line as the shell reads it: count, "#", command, from the first byte.
+    auto line = [](const std::wstring& command) {
+        return Utf8(std::to_wstring(command.size()) + L"#" + command);
+    };
+    const std::wstring program = GetProgramFilePath();
+    std::wstring otherCase = program;
+    CharLowerBuffW(otherCase.data(), static_cast<DWORD>(otherCase.size()));
+    ASSERT_NE(otherCase, program);
+    const std::wstring ours = L"\"" + program + L"\" --autorepairall";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool counts;
+    };
+    const Case cases[] = {
+        {"as the switch writes it", line(ours) + "\r\n", true},
+        {"with a LF, or no line end", line(ours) + "\n", true},
+        {"without a line end", line(ours), true},
+        {"the path in other letters' case", line(L"\"" + otherCase + L"\" --autorepairall"), true},
+        {"a named list before the repair of all",
+         line(L"\"" + program + L"\" --autorepair:Work-- --autorepairall"), true},
+        {"another copy of the program, on the storage card",
+         line(L"\"C:\\Storage Card\\Courierfix\\courierfix.exe\" --autorepairall"), false},
+        {"this program's path as the start of another's",
+         line(L"\"" + program + L".old\" --autorepairall"), false},
+        {"this program, repairing a named list only",
+         line(L"\"" + program + L"\" --autorepair:Work--"), false},
+        {"this program, without arguments", line(L"\"" + program + L"\""), false},
+        {"a count that is not the command's", std::string("9").append(line(ours)), false},
+        {"a count with a leading zero", std::string("0").append(line(ours)), false},
+        {"a byte-order mark before the count", std::string("\xEF\xBB\xBF").append(line(ours)),
+         false},
+        {"no count", Utf8(ours), false},
+        {"bytes that are not UTF-8", line(ours).substr(0, 10) + "\xFF" + line(ours).substr(10),
+         false},
+        {"any other content", "present", false},
+        {"empty", "", false},
+    };
+    for (const Case& test : cases) {
+        testing_support::WriteBytes(shortcut, test.bytes);
+        EXPECT_EQ(StartupShortcutExists(), test.counts) << test.what;
+    }
+    DeleteFileW(shortcut.c_str());
+    EXPECT_FALSE(StartupShortcutExists());
 }
 
 TEST_F(StartupShortcut, WorksWithAStartupFolderOfAnyLength) {

@@ -119,6 +119,32 @@ protected:
     Lines TraceList() const { return testing_support::ItemsOf(Item(IDC_TRACE_LIST)); }
     bool ResultShown() const { return IsWindowVisible(Item(IDC_RESULT_LINE)) != FALSE; }
     std::wstring ResultLine() const { return TextOf(Item(IDC_RESULT_LINE)); }
+    // Opens the Options menu with a tap on its soft key, as a user does, and closes it again with
+    // Escape, which the menu's loop takes from the queue. Whether the menu opened.
+    bool OpenAndCloseOptions() {
+        menusOpened = 0;
+        HWND toolbar = FindWindowExW(SHFindMenuBar(dialog), nullptr, TOOLBARCLASSNAMEW, nullptr);
+        RECT button{};
+        SendMessageW(toolbar, TB_GETRECT, IDM_OPTIONS, reinterpret_cast<LPARAM>(&button));
+        const LPARAM point = MAKELPARAM(button.left + 4, (button.top + button.bottom) / 2);
+        HHOOK hook =
+            SetWindowsHookExW(WH_CALLWNDPROC, CountMenusOpened, nullptr, GetCurrentThreadId());
+        PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+        SendMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        SendMessageW(toolbar, WM_LBUTTONUP, 0, point);
+        testing_support::PumpMessages();
+        UnhookWindowsHookEx(hook);
+        return menusOpened > 0;
+    }
+    // Counts the menus about to show, as the windows of this thread hear of them.
+    static inline int menusOpened = 0;
+    static LRESULT CALLBACK CountMenusOpened(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HC_ACTION &&
+            reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_INITMENUPOPUP) {
+            ++menusOpened;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
     bool AutoRepairChecked() const {
         HMENU menu = reinterpret_cast<HMENU>(
             SendMessageW(SHFindMenuBar(dialog), SHCMBM_GETSUBMENU, 0, IDM_OPTIONS));
@@ -782,7 +808,8 @@ TEST_F(MainDialog, TheResultLineStaysOverATabChangeAndGoesWithTheAccount) {
 TEST_F(MainDialog, TheAutoRepairSwitchWritesAndRemovesTheShortcut) {
     handset::AddAccount(L"Work");
     const std::wstring shortcut = startup / L"autorepair.lnk";
-    WriteBytes(shortcut, "present");
+    const std::wstring ours = StartupShortcutLine(GetProgramFilePath(), RepairAllArguments);
+    WriteBytes(shortcut, testing_support::Utf8(ours) + "\r\n");
     Open();
     EXPECT_TRUE(AutoRepairChecked());
 
@@ -792,10 +819,41 @@ TEST_F(MainDialog, TheAutoRepairSwitchWritesAndRemovesTheShortcut) {
 
     Command(IDM_AUTO_REPAIR);
     EXPECT_TRUE(AutoRepairChecked());
-    EXPECT_EQ(ReadTextLines(shortcut),
-              (Lines{StartupShortcutLine(GetProgramFilePath(), RepairAllArguments)}));
+    EXPECT_EQ(ReadTextLines(shortcut), (Lines{ours}));
     Command(IDM_AUTO_REPAIR);
     EXPECT_FALSE(FileExists(shortcut));
+}
+
+TEST_F(MainDialog, TheCheckMarkIsOnOnlyForThisProgramsShortcutAndIsReadAgainWhenOptionsOpens) {
+    handset::AddAccount(L"Work");
+    const std::wstring shortcut = startup / L"autorepair.lnk";
+    // The shortcut of the copy this program was moved from, on the storage card.
+    const std::string otherCopys =
+        testing_support::Utf8(StartupShortcutLine(L"C:\\Storage Card\\Courierfix\\courierfix.exe",
+                                                  RepairAllArguments)) +
+        "\r\n";
+    WriteBytes(shortcut, otherCopys);
+    Open();
+    EXPECT_FALSE(AutoRepairChecked());
+    // Switched on, this program's shortcut takes the other's place.
+    Command(IDM_AUTO_REPAIR);
+    EXPECT_TRUE(AutoRepairChecked());
+    EXPECT_EQ(ReadTextLines(shortcut),
+              (Lines{StartupShortcutLine(GetProgramFilePath(), RepairAllArguments)}));
+
+    // Changed elsewhere while the dialog is open: the mark follows when Options opens.
+    WriteBytes(shortcut, otherCopys);
+    EXPECT_TRUE(AutoRepairChecked());
+    EXPECT_TRUE(OpenAndCloseOptions());
+    EXPECT_FALSE(AutoRepairChecked());
+    // And the switch goes by what the file holds now: on, over the other copy's.
+    Command(IDM_AUTO_REPAIR);
+    EXPECT_TRUE(AutoRepairChecked());
+    EXPECT_EQ(ReadTextLines(shortcut),
+              (Lines{StartupShortcutLine(GetProgramFilePath(), RepairAllArguments)}));
+    DeleteFileW(shortcut.c_str());
+    EXPECT_TRUE(OpenAndCloseOptions());
+    EXPECT_FALSE(AutoRepairChecked());
 }
 
 TEST_F(MainDialog, TheCheckMarkNeverClaimsAShortcutThatIsNotThere) {
