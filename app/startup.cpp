@@ -86,12 +86,16 @@ private:
 
 } // namespace
 
-int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*runInteractive)()) {
+int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*runInteractive)(),
+                  bool (*claimInteractive)()) {
     // What start-up sets up, in its order; each owner ends it in the reverse order, which is the
     // order of shutdown: the run log, the accounts, the session, COM.
     ComForTheRun com;
     instanceHandle = instance;
     const CommandLineOptions options = ReadCommandLine(commandLine);
+    if (!options.batchMode && claimInteractive != nullptr && !claimInteractive()) {
+        return 0;
+    }
 
     // No two runs write log.txt at once: a batch run holds config's lock to its end, so that a
     // soft reset and a user starting the program together run one after the other. The dialog

@@ -11,7 +11,10 @@
 extern IMAPISession* session;
 
 // Runs the program for the given argument text. With an empty one, runInteractive shows the
-// main dialog; otherwise the batch repairs run. Returns the process exit code: 0 when every
-// repair asked for succeeded (or none was asked for), 1 when one failed or named no account,
-// when config is there but could not be read, or when another run kept config's lock.
-int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*runInteractive)());
+// main dialog, unless claimInteractive, when given, says that another run has it open: then the
+// run ends at once, before anything else. Otherwise the batch repairs run. Returns the process
+// exit code: 0 when every repair asked for succeeded (or none was asked for), 1 when one failed
+// or named no account, when config is there but could not be read, or when another run kept
+// config's lock.
+int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*runInteractive)(),
+                  bool (*claimInteractive)() = nullptr);

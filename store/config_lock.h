@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "files/handles.h"
 
@@ -29,6 +30,6 @@ private:
     bool held = false;
 };
 
-// The mutex's name for a config file: the same for every spelling of the path that differs only
-// in letter case.
-std::wstring ConfigLockName(const std::wstring& configPath);
+// The name of a kernel object of a config file, of the kind given ("config" for its lock): the
+// same for every spelling of the path that differs only in letter case.
+std::wstring ConfigObjectName(std::wstring_view kind, const std::wstring& configPath);

@@ -10,6 +10,7 @@
 #include "files/program_folder.h"
 #include "store/config_file.h"
 #include "ui/about_dialog.h"
+#include "ui/dialog_instance.h"
 #include "ui/dialog_layout.h"
 #include "ui/dialog_template.h"
 #include "ui/keyboard_order.h"
@@ -44,7 +45,7 @@ void ResetResultLine(HWND dialog) {
         ShowWindow(resultLine, SW_HIDE);
         return;
     }
-    SetWindowTextW(resultLine, L"Saved settings could not be read");
+    SetDlgItemTextW(dialog, IDC_RESULT_LINE, L"Saved settings could not be read");
     ShowWindow(resultLine, SW_SHOW);
 }
 
@@ -121,6 +122,7 @@ void OnInitDialog(HWND dialog) {
     ResetResultLine(dialog);
     ShowSettingsPage(dialog, IDC_SETTINGS_TABS);
     UpdateRepairCommands(dialog);
+    PublishMainDialog(dialog);
 }
 
 // Another account: its page is built anew; what was typed and not collected is dropped.
@@ -231,6 +233,7 @@ void OnNotify(HWND dialog, const NMHDR& header) {
 }
 
 void OnDestroy(HWND dialog) {
+    PublishMainDialog(nullptr);
     DestroyWindow(menuBarWindow);
     menuBarWindow = nullptr;
     // The pages go with the dialog; the accounts stay in the table until shutdown.

@@ -418,6 +418,67 @@ TEST_F(InteractiveProgram, WhileABatchRunHoldsTheLockTheDialogShowsAtOnceAndLeav
     EXPECT_EQ(testing_support::ReadBytes(program.File(L"log.txt")), batchLog);
 }
 
+BOOL CALLBACK AddIfMainDialog(HWND window, LPARAM list) {
+    wchar_t title[64] = {};
+    GetWindowTextW(window, title, 64);
+    if (IsWindowVisible(window) && std::wstring(title) == L"Courierfix" &&
+        GetDlgItem(window, IDC_ACCOUNT_LIST) != nullptr) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    }
+    return TRUE;
+}
+
+// The main dialogs of the program shown on the screen, of any process.
+std::vector<HWND> ShownMainDialogs() {
+    std::vector<HWND> found;
+    EnumWindows(AddIfMainDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+TEST_F(InteractiveProgram, ASecondStartBringsTheOpenDialogForwardAndEndsWhileABatchStartRuns) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"lost"}});
+    WriteBytes(program.File(L"config"),
+               TextFileBytes({L"[Work]", Parm(L"INSERVER", L"pop.saved")}));
+    Start();
+    const std::string openRunsLog = "the log of the run whose dialog is open\r\n";
+    WriteBytes(program.File(L"log.txt"), openRunsLog);
+    // Another program's window in front, as when the user went on to something else.
+    HWND other = CreateWindowExW(0, L"STATIC", L"Another program", WS_POPUP | WS_VISIBLE, 0, 0, 240,
+                                 320, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_EQ(GetForegroundWindow(), other);
+
+    auto again = testing_support::RunProcess(L"\"" + program.Exe() + L"\"", 30000);
+    EXPECT_FALSE(again.timedOut);
+    EXPECT_EQ(again.exitCode, 0u);
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }));
+    EXPECT_EQ(ShownMainDialogs(), std::vector<HWND>{dialog});
+    EXPECT_EQ(testing_support::ReadBytes(program.File(L"log.txt")), openRunsLog);
+    DestroyWindow(other);
+
+    // A batch start is not held back: it repairs while the dialog is open.
+    EXPECT_EQ(program.Run(L"--autorepairall"), 0u);
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"pop.saved"}}));
+    Quit();
+    EXPECT_EQ(WaitForExit(), 0u);
+
+    // Two starts at the same moment: one dialog, and the other start ends.
+    testing_support::Process one(L"\"" + program.Exe() + L"\"");
+    testing_support::Process another(L"\"" + program.Exe() + L"\"");
+    ASSERT_TRUE(WaitFor([&] { return ShownMainDialogs().size() == 1; }));
+    const auto ended = [](testing_support::Process& start) { return start.Wait(0).has_value(); };
+    EXPECT_TRUE(WaitFor([&] { return ended(one) || ended(another); }));
+    EXPECT_FALSE(ended(one) && ended(another));
+    Sleep(500);
+    EXPECT_EQ(ShownMainDialogs().size(), 1u);
+    for (HWND shown : ShownMainDialogs()) {
+        PostMessageW(shown, WM_COMMAND, MAKEWPARAM(IDM_QUIT, 0), 0);
+    }
+    EXPECT_EQ(one.Wait(30000), std::optional<unsigned long>(0));
+    EXPECT_EQ(another.Wait(30000), std::optional<unsigned long>(0));
+}
+
 TEST_F(InteractiveProgram, AStoppedSaveThatCannotBeFinishedNowIsSaidSoAndNeverSavedOver) {
     for (auto volume :
          {testing_support::Volume::ObjectStore, testing_support::Volume::StorageCard}) {
