@@ -20,6 +20,8 @@ namespace {
 
 // Called after each step of a save, for tests that stop a save there.
 void (*saveStepHook)(int step) = nullptr;
+// Gives the ID of each attempt at a name for the new file, for tests that have it taken.
+unsigned long (*replacementIdHook)(int attempt) = nullptr;
 
 void StepDone(int step) {
     if (saveStepHook != nullptr) {
@@ -250,7 +252,9 @@ TextFileWriter CreateReplacement(const std::wstring& configPath, std::wstring& p
     static unsigned long sequence = 0;
     for (int attempt = 0;; ++attempt) {
         unsigned long unique =
-            GetTickCount() ^ (GetCurrentProcessId() << 12) ^ (++sequence * 0x9E3779B9ul);
+            replacementIdHook != nullptr
+                ? replacementIdHook(attempt)
+                : GetTickCount() ^ (GetCurrentProcessId() << 12) ^ (++sequence * 0x9E3779B9ul);
         wchar_t suffix[24] = {};
         std::swprintf(suffix, 24, L".%08lX.new", unique);
         path = configPath + suffix;
@@ -451,4 +455,8 @@ bool SaveAccountSection(const std::wstring& displayName, std::span<const std::ws
 
 void SetSaveStepHook(void (*hook)(int step)) {
     saveStepHook = hook;
+}
+
+void SetReplacementIdHook(unsigned long (*hook)(int attempt)) {
+    replacementIdHook = hook;
 }

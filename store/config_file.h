@@ -77,3 +77,6 @@ bool SaveAccountSection(const std::wstring& displayName, std::span<const std::ws
 // steps of the replace), so that a test can stop the save there by throwing, as a kill would.
 // Null for none.
 void SetSaveStepHook(void (*hook)(int step));
+// For tests: hook gives the ID of each attempt (0, 1, ...) at a name for a save's new file, in
+// place of the program's own, so that a test can have that name taken. Null for none.
+void SetReplacementIdHook(unsigned long (*hook)(int attempt));

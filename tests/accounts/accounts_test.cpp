@@ -118,12 +118,16 @@ TEST(AccountRecordLines, HoldEveryLineInTheOrderAdded) {
     AccountRecord record;
     EXPECT_EQ(record.GetParmLineCount(), 0);
     EXPECT_EQ(ParmLineAt(record, 0), L"");
+    // Far past the room made at first, and the same line twice: each one kept, in its place.
+    std::vector<std::wstring> added;
     for (int index = 0; index < 3 * AccountRecord::MaxParmLines; ++index) {
-        EXPECT_EQ(record.AddParmLine(L"line " + std::to_wstring(index)), 0);
+        added.push_back(L"line " + std::to_wstring(index % 29));
+        record.AddParmLine(added.back());
     }
     EXPECT_EQ(record.GetParmLineCount(), 30);
-    EXPECT_EQ(ParmLineAt(record, 0), L"line 0");
-    EXPECT_EQ(ParmLineAt(record, 29), L"line 29");
+    EXPECT_EQ(std::vector<std::wstring>(record.GetParmLines().begin(), record.GetParmLines().end()),
+              added);
+    EXPECT_EQ(ParmLineAt(record, 29), L"line 0");
     EXPECT_EQ(ParmLineAt(record, 30), L"");
     EXPECT_EQ(ParmLineAt(record, -1), L"");
 }

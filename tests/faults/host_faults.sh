@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # host_faults.sh BIN: faults that only the host can make, for the real program: a program folder
-# that cannot be written, and a disk that fills up while config is being written. Nothing may be
-# lost: config stays exactly as it was, nothing is left beside it, the dialog says the settings
-# were not saved, and batch repairs still run. Run by CTest in the test prefix, on the virtual
-# display; exit code 77 when this host cannot make a folder read-only.
+# that cannot be written (a card's write-protect switch), a disk that fills up while config is
+# being written, and a config that never ends. Nothing may be lost: config stays exactly as it
+# was, nothing is left beside it, the dialog says the settings were not saved, and batch repairs
+# still run; what a stopped save left is finished or read, never taken for no config. Run by
+# CTest in the test prefix, on the virtual display; exit code 77 when this host cannot make a
+# folder read-only.
 set -uo pipefail
 bin=$1
 source "$(dirname "$0")/../../scripts/wine-env.sh"
@@ -63,20 +65,6 @@ check "config is exactly as it was" same "$(cmp -s "$work/config.before" "$folde
 check "nothing is left beside it" "config courierfix.exe log.txt" "$(ls "$folder" | xargs)"
 check "the account was repaired" pop.saved "$(setting INSERVER)"
 
-echo "== A link planted where the new config could be expected"
-write_config 10
-handset set Work INSERVER=broken >/dev/null
-echo "not to be touched" >"$work/target"
-ln -s "$work/target" "$folder/config.new"
-repair_in_dialog "$WINE" courierfix.exe >"$work/result"
-check "the dialog says the account was repaired and saved" \
-  "Account successfully repaired" "$(cat "$work/result")"
-check "the link's target is untouched" "not to be touched" "$(cat "$work/target")"
-check "config is a file of its own" file "$([[ -f "$folder/config" && ! -L "$folder/config" ]] && echo file)"
-check "config holds the section saved" '<parm name="INSERVER" value="pop.saved"/>' \
-  "$(tr -d '\r' <"$folder/config" | grep -A1 -x '\[Work\]' | tail -n 1)"
-rm -f "$folder/config.new"
-
 echo "== A config that never ends"
 rm -f "$folder/config"
 ln -s /dev/zero "$folder/config"
@@ -93,18 +81,63 @@ check "the dialog refuses to save over it" \
 check "config is still what it was" /dev/zero "$(readlink "$folder/config")"
 rm -f "$folder/config"
 
+# The card's write-protect switch: the folder's entries can be neither made, renamed nor removed.
+protect() {
+  if [[ $(id -u) == 0 ]]; then chattr +i "$folder" 2>/dev/null; else chmod a-w "$folder"; fi
+  if touch "$folder/probe" 2>/dev/null; then
+    rm -f "$folder/probe"
+    echo "this host cannot make a folder read-only; the rest is skipped"
+    exit $((failures > 0 ? 1 : 77))
+  fi
+}
+unprotect() {
+  if [[ $(id -u) == 0 ]]; then chattr -i "$folder" 2>/dev/null; else chmod u+w "$folder"; fi
+}
+# What a save stopped after it set config aside leaves: the old content and the new one beside
+# the missing config.
+stopped_save() {
+  rm -f "$folder/config" "$folder"/config.*
+  write_config 10
+  mv "$folder/config" "$folder/config.5EED0001.old"
+  sed 's/pop\.saved/pop.new/' "$folder/config.5EED0001.old" >"$folder/config.5EED0001.new"
+}
+
+echo "== A stopped save's new content, on a card whose write-protect switch is on"
+stopped_save
+handset set Work INSERVER=broken >/dev/null
+protect
+(cd "$folder" && wine_run 60 courierfix.exe --autorepairall)
+check "the batch run fails" 1 "$?"
+check "the batch run logged no repair" "Command line: [--autorepairall]|Auto repair All|Done" \
+  "$(log_lines | paste -sd'|')"
+check "the account is not repaired from nothing" broken "$(setting INSERVER)"
+repair_in_dialog "$WINE" courierfix.exe >"$work/result"
+check "the dialog says the settings were not saved" \
+  "Account repaired, but settings not saved" "$(cat "$work/result")"
+check "both copies are still there, and no config" "config.5EED0001.new config.5EED0001.old" \
+  "$(ls "$folder" | grep '^config' | xargs)"
+unprotect
+handset set Work INSERVER=broken >/dev/null
+(cd "$folder" && wine_run 60 courierfix.exe --autorepairall)
+check "switched off, the next batch run finishes the save and succeeds" 0 "$?"
+check "and applies what it saved" pop.new "$(setting INSERVER)"
+
+echo "== A stopped save's set-aside copy alone, on a write-protected card"
+stopped_save
+rm -f "$folder/config.5EED0001.new"
+handset set Work INSERVER=broken >/dev/null
+protect
+(cd "$folder" && wine_run 60 courierfix.exe --autorepairall)
+check "the batch run reads it where it lies, and succeeds" 0 "$?"
+check "the account is repaired from it" pop.saved "$(setting INSERVER)"
+check "it is kept" "config.5EED0001.old" "$(ls "$folder" | grep '^config' | xargs)"
+unprotect
+rm -f "$folder"/config.*
+
 echo "== The program folder cannot be written"
 write_config 10
 handset set Work INSERVER=broken >/dev/null
-if [[ $(id -u) == 0 ]]; then
-  chattr +i "$folder" 2>/dev/null
-else
-  chmod a-w "$folder"
-fi
-if touch "$folder/probe" 2>/dev/null; then
-  echo "this host cannot make a folder read-only; the rest is skipped"
-  exit $((failures > 0 ? 1 : 77))
-fi
+protect
 repair_in_dialog "$WINE" courierfix.exe >"$work/result"
 check "the dialog says the settings were not saved" \
   "Account repaired, but settings not saved" "$(cat "$work/result")"

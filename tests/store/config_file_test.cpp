@@ -293,6 +293,27 @@ TEST_F(ConfigFile, TheNewFileIsAlwaysAFreshOneAndOnlyTheSavesOwnLeftoversGo) {
     }
 }
 
+TEST_F(ConfigFile, ANameForTheNewFileThatIsTakenIsPassedOverAndWhatHasItIsNeverWritten) {
+    Write({L"[Work]", L"w"});
+    // A file of the very name the save tries first, that cannot be cleared away either: another
+    // program (a desktop backup) holds it open.
+    const std::wstring taken = folder / L"config.0000ABCD.new";
+    WriteBytes(taken, "another program's");
+    testing_support::HeldFile held(taken, testing_support::HeldFile::Sharing::Read);
+    ASSERT_TRUE(held.Held());
+    SetReplacementIdHook(
+        [](int attempt) { return 0x0000ABCDul + static_cast<unsigned long>(attempt); });
+    const bool saved = Save(L"Home", {L"h"});
+    SetReplacementIdHook(nullptr);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(Content(), (Lines{L"[Work]", L"w", L"[Home]", L"h"}));
+    EXPECT_EQ(ReadBytes(taken), "another program's");
+    // Let go of, it is one of the leftovers that the next save clears away.
+    held.Release();
+    ASSERT_TRUE(Save(L"Home", {L"h2"}));
+    EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+}
+
 // A save stopped after a step, as a kill or a pulled battery stops it.
 struct SaveStopped {};
 int stopAfterStep = 0;

@@ -184,9 +184,15 @@ TEST_F(MainDialog, ListsTheAccountsSortedAndOpensOnTheFirst) {
 TEST_F(MainDialog, TabAndShiftTabVisitNextTheListTheTabsTheFieldsAndRepair) {
     handset::AddAccount(L"Work");
     Open();
-    // The moves are the dialog manager's: the program leaves WM_NEXTDLGCTL to it.
-    EXPECT_FALSE(MainDialogProc(dialog, WM_NEXTDLGCTL, 0, FALSE));
     Activate(Item(IDC_NEXT_ACCOUNT));
+    // The moves are the dialog manager's: the program's procedure leaves WM_NEXTDLGCTL to it, so
+    // that handed one straight, bypassing the dialog manager, it moves the focus nowhere.
+    for (auto [wParam, lParam] : {std::pair<WPARAM, LPARAM>{0, FALSE},
+                                  {1, FALSE},
+                                  {reinterpret_cast<WPARAM>(Item(IDC_REPAIR)), TRUE}}) {
+        EXPECT_FALSE(MainDialogProc(dialog, WM_NEXTDLGCTL, wParam, lParam));
+        EXPECT_EQ(GetFocus(), Item(IDC_NEXT_ACCOUNT));
+    }
     for (int tab : {0, 1}) {
         SCOPED_TRACE(testing::Message() << "tab " << tab);
         ChooseTab(tab);
