@@ -57,6 +57,8 @@ bool ClaimMainDialog() {
             return true;
         }
         if (HWND dialog = PublishedWindow(); dialog != nullptr && IsWindow(dialog)) {
+            // Puts the dialog's thread in the foreground and activates the dialog
+            // (SetForegroundWindow, Windows CE 5.0).
             SetForegroundWindow(dialog);
             return false;
         }

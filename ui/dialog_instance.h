@@ -1,7 +1,8 @@
 // A Pocket PC's programs run once: a second start goes back to the first one's window and ends,
-// as the platform's own programs do. So the main dialog of a config is open once: a second
-// dialog would hold the settings it loaded, and its next repair would save them over what the
-// other one saved since.
+// as the platform's own programs do and as the .NET Compact Framework does for its programs on a
+// Pocket PC ("How do I ensure a single instance of my Windows Form application?", Microsoft). So
+// the main dialog of a config is open once: a second dialog would hold the settings it loaded,
+// and its next repair would save them over what the other one saved since.
 #pragma once
 
 #include <windows.h>
