@@ -86,8 +86,9 @@ bool IsSetAside(const std::wstring& path) {
     return path.ends_with(oldSuffix);
 }
 
-// Where the one-step replace is not to be had (DeleteAndRenameFile works on the object store
-// only, and a user may install the program on a FAT storage card), config is replaced in steps:
+// A handset has no call that replaces a file in one step: DeleteAndRenameFile is documented for
+// the RAM-based object store only (DeleteAndRenameFile, Windows CE 5.0), and Windows Mobile 5
+// keeps the object store in flash, as a storage card is. So config is replaced in steps:
 //   1. the new content is written whole to config.ID.new, and forced to disk;
 //   2. config is renamed config.ID.old;
 //   3. config.ID.new is renamed config;
@@ -114,16 +115,11 @@ bool ReplaceInSteps(const std::wstring& newPath, const std::wstring& configPath)
     return true;
 }
 
-// Puts the new file in config's place: in one step where the volume offers it, as a handset's
-// object store does, else in the steps above. A config that is not there yet is simply named.
+// Puts the new file in config's place, in the steps above; a config that is not there yet is
+// simply named.
 bool PutInPlace(const std::wstring& newPath, const std::wstring& configPath) {
     if (!Exists(configPath)) {
         return MoveFileW(newPath.c_str(), configPath.c_str()) != FALSE;
-    }
-    // If it fails, both files are as they were (DeleteAndRenameFile, Windows CE 5.0).
-    if (DeleteAndRenameFile(configPath.c_str(), newPath.c_str())) {
-        StepDone(2);
-        return true;
     }
     return ReplaceInSteps(newPath, configPath);
 }

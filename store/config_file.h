@@ -59,9 +59,9 @@ bool ConfigLoadedWhole();
 
 // Rewrites the file with every section of the account removed and the account's section, with
 // the given lines, appended; every other line stays, in its order and byte for byte. The new
-// content is written to a fresh file beside it that replaces it in one step, or where the volume
-// cannot do that (a storage card) in steps that the next load or save finishes after a stop at
-// any point, so that a failure leaves the file exactly as it was. The file's lock is held
+// content is written to a fresh file beside it that replaces it in steps, which the next load or
+// save finishes or undoes after a stop at any point, so that a failure leaves the file exactly as
+// it was. The file's lock is held
 // throughout, so that saves of other processes never lose one another's sections. Returns
 // whether the file now holds the new section: false when the file exists but cannot be read
 // whole, since rewriting it would lose what it holds; when it is read-only; when what it would

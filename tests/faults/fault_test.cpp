@@ -46,8 +46,8 @@ Lines ConfigWithWork(const std::wstring& workServer) {
     return lines;
 }
 
-// On main memory, where config is replaced in one step, and on the storage card, where it is
-// replaced in steps that the next load finishes.
+// In main memory and on the storage card, where config is replaced in steps that the next load
+// finishes.
 class KilledWhileSaving : public ::testing::TestWithParam<testing_support::Volume> {};
 
 TEST_P(KilledWhileSaving, TheNextLoadFindsExactlyTheOldOrTheNewContent) {

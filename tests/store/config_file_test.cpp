@@ -53,14 +53,8 @@ protected:
     ConfigFile() : ConfigFileOn(Volume::ObjectStore) {}
 };
 
-// On the storage card, where config is replaced in steps.
-class ConfigFileOnCard : public ConfigFileOn {
-protected:
-    ConfigFileOnCard() : ConfigFileOn(Volume::StorageCard) {}
-};
-
-// The same on main memory, where config is replaced in one step, and on the storage card, where
-// it is replaced in steps.
+// The same in main memory and on the storage card: both keep their files in flash, where a file is
+// replaced in steps.
 class ConfigFileOnEachVolume : public ConfigFileOn, public ::testing::WithParamInterface<Volume> {
 protected:
     ConfigFileOnEachVolume() : ConfigFileOn(GetParam()) {}
@@ -342,7 +336,6 @@ bool SaveStoppedAfter(int step, const std::wstring& config, const std::wstring& 
 TEST_P(ConfigFileOnEachVolume, AStopAfterAnyStepOfASaveLeavesAWholeConfigForTheNextLoadAndSave) {
     const Lines before = {L"[Home]", L"h", L"[Work]", L"old"};
     const Lines saved = {L"[Home]", L"h", L"[Work]", L"new"};
-    const bool inSteps = GetParam() == Volume::StorageCard;
     int steps = 0;
     for (bool loadFirst : {true, false}) {
         for (int step = 1;; ++step) {
@@ -356,7 +349,7 @@ TEST_P(ConfigFileOnEachVolume, AStopAfterAnyStepOfASaveLeavesAWholeConfigForTheN
             // Once the new content is whole on disk, every later step leads to it.
             const Lines& whole = step == 1 ? before : saved;
             // Only a stop between setting config aside and naming the new content leaves none.
-            const bool setAside = inSteps && step == 2;
+            const bool setAside = step == 2;
             EXPECT_EQ(testing_support::FileExists(config), !setAside);
             {
                 // While another process holds the lock, a load reads the right content, or
@@ -378,9 +371,8 @@ TEST_P(ConfigFileOnEachVolume, AStopAfterAnyStepOfASaveLeavesAWholeConfigForTheN
             EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
         }
     }
-    // One step after the new file is written where config is replaced at once, three where it
-    // is replaced in steps.
-    EXPECT_EQ(steps, inSteps ? 4 : 2);
+    // The new file written, config set aside, the new file named config, the old one deleted.
+    EXPECT_EQ(steps, 4);
 }
 
 // For the test that makes the third step of a save fail, and its undo too: another program
@@ -392,7 +384,8 @@ void TakeConfigsNameAfterStep(int step) {
     }
 }
 
-TEST_F(ConfigFileOnCard, WhatAStoppedSaveLeftIsFinishedOrPutBackNeverForgottenNorTakenForNone) {
+TEST_P(ConfigFileOnEachVolume,
+       WhatAStoppedSaveLeftIsFinishedOrPutBackNeverForgottenNorTakenForNone) {
     using testing_support::HeldFile;
     const Lines before = {L"[Home]", L"h", L"[Work]", L"old"};
     const Lines saved = {L"[Home]", L"h", L"[Work]", L"new"};

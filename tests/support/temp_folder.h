@@ -9,8 +9,7 @@
 
 namespace testing_support {
 
-// Where on the handset a folder lies: in main memory (the object store), or on the storage card,
-// where a file cannot be replaced in one step.
+// Where on the handset a folder lies: in main memory (the object store), or on the storage card.
 enum class Volume { ObjectStore, StorageCard };
 
 // A volume by its name, as a test's name shows it.
