@@ -54,6 +54,11 @@ int AccountRecord::AddParmLine(const std::wstring& line) {
     return 0;
 }
 
+int AccountRecord::AddParmLine(std::wstring&& line) {
+    parmLines.push_back(std::move(line));
+    return 0;
+}
+
 std::wstring AccountRecord::GetGuidText() const {
     return guidValue.IsValid() ? GuidText(*guidValue->Value.lpguid) : std::wstring();
 }

@@ -32,6 +32,8 @@ public:
 
     // Appends the line after the ones held; 0, since a record has room for every line.
     int AddParmLine(const std::wstring& line);
+    // The same, taking the line's text over rather than copying it.
+    int AddParmLine(std::wstring&& line);
 
     // Every line, in order.
     std::span<const std::wstring> GetParmLines() const { return parmLines; }

@@ -221,21 +221,24 @@ bool TextLineReader::ReadLineBytes(std::string_view& line) {
             return false;
         }
         if (end != std::string::npos) {
-            line = WithoutLeadingMarks(std::string_view(buffer).substr(position, searched));
-            position = end + 1;
             skipLineFeed = buffer[end] == '\r';
-            return true;
+            return HandOut(line, searched, end + 1);
         }
         if (!Refill()) {
             // Text after the last line end is a last line.
-            if (failed || searched == 0) {
-                return false;
-            }
-            line = WithoutLeadingMarks(std::string_view(buffer).substr(position));
-            position = buffer.size();
-            return true;
+            return !failed && searched != 0 && HandOut(line, searched, buffer.size());
         }
     }
+}
+
+bool TextLineReader::HandOut(std::string_view& line, size_t length, size_t next) {
+    if (++linesRead > MaxTextLines) {
+        failed = true;
+        return false;
+    }
+    line = WithoutLeadingMarks(std::string_view(buffer).substr(position, length));
+    position = next;
+    return true;
 }
 
 TextFileWriter::TextFileWriter(const std::wstring& path, DWORD disposition, ByteOrderMark mark)

@@ -19,10 +19,14 @@
 
 #include "files/handles.h"
 
-// Past these sizes a file is not read at all: a file that never ends, or a line that does not,
-// must not take the program's memory with it.
-inline constexpr unsigned long long MaxTextFileBytes = 16ull * 1024 * 1024;
-inline constexpr size_t MaxTextLineBytes = 1024 * 1024;
+// Past these sizes a file is not read at all: a file that never ends, a line that does not, or a
+// file of countless empty lines must not take the program's memory with it. A handset gives a
+// program a few MB of heap, and what a file's lines are held in costs more than their bytes: a
+// config of a few hundred accounts is a few tens of KB, and these leave it room a hundred times
+// over.
+inline constexpr unsigned long long MaxTextFileBytes = 1024 * 1024;
+inline constexpr size_t MaxTextLineBytes = 64 * 1024;
+inline constexpr size_t MaxTextLines = 16 * 1024;
 
 // Files are read this many bytes at a time: small enough that the same memory serves every piece
 // of a file, large enough that a config of a few hundred accounts takes few calls.
@@ -43,8 +47,8 @@ public:
     bool IsOpen() const { return file.IsValid(); }
     // The open failed because there is no such file (rather than, say, no access to it).
     bool IsMissing() const { return missing; }
-    // Reading stopped before the end: a read failed, the file or a line is too long, or the file
-    // is no text. What was read is then not the whole file.
+    // Reading stopped before the end: a read failed, the file or a line is too long, the file has
+    // too many lines, or it is no text. What was read is then not the whole file.
     bool Failed() const { return failed; }
 
     // The next line's bytes, valid until the next call, or false at the end of the file or
@@ -55,6 +59,8 @@ private:
     enum class Encoding { Utf8, Utf16LittleEndian, Utf16BigEndian };
 
     bool Refill();
+    // Hands out the line of length bytes at position, and goes on at next.
+    bool HandOut(std::string_view& line, size_t length, size_t next);
     void TranscodeUtf16();
     bool IsText(size_t appendedFrom) const;
 
@@ -67,6 +73,7 @@ private:
     bool skipLineFeed = false;
     Encoding encoding = Encoding::Utf8;
     unsigned long long totalRead = 0;
+    size_t linesRead = 0;
     std::string raw;    // bytes as read, of a UTF-16 file not yet transcoded
     std::string buffer; // UTF-8 (or single-byte) text, from position on not yet taken
     size_t position = 0;

@@ -208,39 +208,44 @@ bool SetAsideByAnotherSave(const std::wstring& configPath) {
     return std::any_of(replacements.begin(), replacements.end(), IsSetAside) || Exists(configPath);
 }
 
-// Reads the lines of the file that do not belong to the account's sections, as their bytes.
-// False when the file exists but could not be read whole: saving then would lose what it holds.
-bool ReadLinesOfOtherSections(const std::wstring& configPath, const std::wstring& header,
-                              std::vector<std::string>& kept) {
-    bool dropping = false;
-    return ReadConfigLines(configPath, [&](std::string_view bytes) {
-        if (IsHeaderLine(bytes)) {
-            dropping = DecodeLine(bytes) == header;
-        }
-        if (!dropping) {
-            kept.emplace_back(bytes);
-        }
-    });
+// The UTF-8 of the text, in bytes, which serve one line after another.
+std::string_view Utf8(std::wstring_view text, std::string& bytes) {
+    bytes.clear();
+    AppendUtf8(text, bytes);
+    return bytes;
 }
 
-// Whether the reader takes the file that the save would write whole: no line over the line
-// limit, the whole within the file limit. A save beyond them would write a file from which no
-// setting could be read again, and that no later save could rewrite.
-bool WithinReadLimits(const std::vector<std::string>& kept, const std::wstring& header,
-                      std::span<const std::wstring> parmLines) {
-    constexpr size_t lineEnd = 2;
+// Counts the lines of a config as a load takes them: the file within the reader's limits as
+// written (its mark included), and no section whose body, line ends included, is past
+// MaxSectionBytes. A save counts what it writes, so that it never writes a file that no load
+// would read again, nor any later save rewrite.
+class ConfigShape {
+public:
+    // Counts a line; false once the file is past what a load takes.
+    bool Add(std::string_view bytes) {
+        constexpr size_t lineEnd = 2;
+        total += bytes.size() + lineEnd;
+        ++lines;
+        inSection = inSection || IsHeaderLine(bytes);
+        sectionBytes =
+            IsHeaderLine(bytes) ? 0 : sectionBytes + (inSection ? bytes.size() + lineEnd : 0);
+        sectionsWithin = sectionsWithin && sectionBytes <= MaxSectionBytes;
+        within = within && sectionsWithin && bytes.size() <= MaxTextLineBytes &&
+                 lines <= MaxTextLines && total <= MaxTextFileBytes;
+        return within;
+    }
+    // Whether every section so far is within its limit; the file's other limits are the reader's
+    // when it reads.
+    bool SectionsWithin() const { return sectionsWithin; }
+
+private:
     unsigned long long total = Utf8ByteOrderMark.size();
-    auto add = [&total](size_t lineBytes) {
-        total += lineBytes + lineEnd;
-        return lineBytes <= MaxTextLineBytes;
-    };
-    return std::all_of(kept.begin(), kept.end(),
-                       [&add](const std::string& bytes) { return add(bytes.size()); }) &&
-           add(Utf8Length(header)) &&
-           std::all_of(parmLines.begin(), parmLines.end(),
-                       [&add](const std::wstring& line) { return add(Utf8Length(line)); }) &&
-           total <= MaxTextFileBytes;
-}
+    size_t lines = 0;
+    bool inSection = false;
+    size_t sectionBytes = 0;
+    bool sectionsWithin = true;
+    bool within = true;
+};
 
 // Creates the file that the new content goes into, beside config, under a name that no file has:
 // a file or link that is already there is never opened, whatever its name.
@@ -322,7 +327,12 @@ bool ReadAccountSections(const std::wstring& configPath, std::span<const std::ws
         waiting.emplace(AccountHeader(name), name);
     }
     std::vector<std::wstring>* body = nullptr;
-    const bool whole = ReadConfigLines(configPath, [&](std::string_view bytes) {
+    ConfigShape shape;
+    const bool read = ReadConfigLines(configPath, [&](std::string_view bytes) {
+        if (!shape.Add(bytes) && !shape.SectionsWithin()) {
+            body = nullptr;
+            return;
+        }
         if (!IsHeaderLine(bytes)) {
             if (body != nullptr) {
                 body->push_back(DecodeLine(bytes));
@@ -339,6 +349,8 @@ bool ReadAccountSections(const std::wstring& configPath, std::span<const std::ws
             headerLines->push_back(std::move(header));
         }
     });
+    // A section past its limit makes the file more than the program can hold.
+    const bool whole = read && shape.SectionsWithin();
     if (!whole) {
         // Half a file would give some accounts the wrong lines, or too few.
         sections.clear();
@@ -366,13 +378,21 @@ bool LoadAccountSections(AccountTable& table, const std::wstring& configPath,
     }
     SavedSections sections;
     const bool readable = ReadAccountSections(configPath, names, sections, headerLines);
-    // Accounts of the same name each get the same first section.
+    // Accounts of the same name each get the same first section; the last of them takes the
+    // lines over, the others copy them, so that a section is held once.
+    std::unordered_map<std::wstring, int> accountsOfName;
+    for (const auto& name : names) {
+        ++accountsOfName[name];
+    }
     for (int index = 0; index < table.accountCount(); ++index) {
         AccountRecord& account = *table.At(index);
-        if (auto found = sections.find(account.GetName()); found != sections.end()) {
-            for (const auto& line : found->second) {
-                account.AddParmLine(line);
-            }
+        auto found = sections.find(account.GetName());
+        if (found == sections.end()) {
+            continue;
+        }
+        const bool last = --accountsOfName[account.GetName()] == 0;
+        for (auto& line : found->second) {
+            last ? account.AddParmLine(std::move(line)) : account.AddParmLine(line);
         }
     }
     return readable;
@@ -404,12 +424,6 @@ bool SaveAccountSection(const std::wstring& configPath, const std::wstring& disp
     if (!lock.Held() || SettleConfig(configPath) == ConfigState::Unreadable) {
         return false;
     }
-    const std::wstring header = AccountHeader(displayName);
-    std::vector<std::string> kept;
-    if (!ReadLinesOfOtherSections(configPath, header, kept) ||
-        !WithinReadLimits(kept, header, parmLines)) {
-        return false;
-    }
     // A user who made config read-only keeps it as it is, as a handset's open for writing would.
     const DWORD attributes = GetFileAttributesW(configPath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
@@ -420,16 +434,37 @@ bool SaveAccountSection(const std::wstring& configPath, const std::wstring& disp
     if (!writer.IsOpen()) {
         return false;
     }
-    // The lines of other sections go back byte for byte, whatever encoding they were in.
-    for (const auto& bytes : kept) {
-        writer.WriteBytes(bytes);
-        writer.EndLine();
-    }
-    writer.Write(header);
-    writer.EndLine();
+    // Line by line from config into the new file, never the whole file in memory: the lines of
+    // other sections go back byte for byte, whatever encoding they were in.
+    const std::wstring header = AccountHeader(displayName);
+    ConfigShape shape;
+    bool dropping = false;
+    bool fits = true;
+    auto write = [&](std::string_view bytes) {
+        fits = fits && shape.Add(bytes);
+        if (fits) {
+            writer.WriteBytes(bytes);
+            writer.EndLine();
+        }
+    };
+    const bool read = ReadConfigLines(configPath, [&](std::string_view bytes) {
+        if (IsHeaderLine(bytes)) {
+            dropping = DecodeLine(bytes) == header;
+        }
+        if (!dropping) {
+            write(bytes);
+        }
+    });
+    std::string bytes;
+    write(Utf8(header, bytes));
     for (const auto& line : parmLines) {
-        writer.Write(line);
-        writer.EndLine();
+        write(Utf8(line, bytes));
+    }
+    // Unreadable, config would lose what it holds; past the limits, it would not be read again.
+    if (!read || !fits) {
+        writer.Close();
+        DeleteFileW(newPath.c_str());
+        return false;
     }
     const bool written = writer.CommitAndClose();
     if (written) {

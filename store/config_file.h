@@ -11,6 +11,12 @@
 
 class AccountTable;
 
+// The most that the body of one section may hold, its line ends included. Every line of an
+// account's section is held in memory, and a repair puts them all into one document: an account's
+// settings take a few hundred bytes, and a config with a larger section than this is more than
+// the program holds, so it is unreadable.
+inline constexpr size_t MaxSectionBytes = 64 * 1024;
+
 // The header line of an account's section.
 std::wstring AccountHeader(const std::wstring& displayName);
 

@@ -34,14 +34,14 @@ using testing_support::TextFileBytes;
 using testing_support::WriteBytes;
 using Lines = std::vector<std::wstring>;
 
-// A config whose long first section makes each save take a while, and Work's section last, so
-// that saving Work keeps every line in its place.
+// A config whose long preamble makes each save take a while, and Work's section last, so that
+// saving Work keeps every line in its place.
 Lines ConfigWithWork(const std::wstring& workServer) {
-    Lines lines{L"; saved by Courierfix", L"[Other]"};
+    Lines lines;
     for (int index = 0; index < 3000; ++index) {
-        lines.push_back(Parm(L"INSERVER", L"pop" + std::to_wstring(index) + L".example"));
+        lines.push_back(L"; note " + std::to_wstring(index) + L" on the servers of the accounts");
     }
-    lines.push_back(L"[Work]");
+    lines.insert(lines.end(), {L"[Other]", Parm(L"INSERVER", L"pop.other.example"), L"[Work]"});
     lines.push_back(Parm(L"INSERVER", workServer));
     return lines;
 }
@@ -74,7 +74,9 @@ TEST_P(KilledWhileSaving, TheNextLoadFindsExactlyTheOldOrTheNewContent) {
 
         // A kill in the middle of a save leaves its new file beside config.
         killedMidSave += testing_support::FolderEntries(folder.Path()).size() > 1 ? 1 : 0;
-        ASSERT_EQ(ReadAccountSection(config, L"Other").size(), 3000u) << "kill " << kill;
+        ASSERT_EQ(ReadAccountSection(config, L"Other"),
+                  Lines{Parm(L"INSERVER", L"pop.other.example")})
+            << "kill " << kill;
         std::string content = ReadBytes(config);
         ASSERT_TRUE(content == withA || content == withB)
             << "kill " << kill << " left " << content.size() << " bytes";

@@ -26,13 +26,14 @@ driver() { wine_run 60 "$bin/dialog_driver.exe" "$@" | tr -d '\r'; }
 # The value of a setting of the Work account in the handset.
 setting() { handset stores | sed -n "/^\[Work\]/,/^\[/s/^  $1=//p"; }
 log_lines() { sed -e '1s/^\xEF\xBB\xBF//' -e 's/\r$//' "$folder/log.txt"; }
-# A config in the program's own form: a long section, then Work's.
+# A config in the program's own form behind a long preamble of notes: Zulu's section, then Work's.
 write_config() {
   {
-    printf '\xEF\xBB\xBF[Zulu]\r\n'
+    printf '\xEF\xBB\xBF'
     for ((line = 0; line < $1; line++)); do
-      printf '<parm name="INSERVER" value="pop%d.example"/>\r\n' "$line"
+      printf '; note %d on the servers of the accounts below\r\n' "$line"
     done
+    printf '[Zulu]\r\n<parm name="INSERVER" value="pop.zulu"/>\r\n'
     printf '[Work]\r\n<parm name="INSERVER" value="pop.saved"/>\r\n'
   } >"$folder/config"
   cp "$folder/config" "$work/config.before"

@@ -141,7 +141,7 @@ TEST_F(TextFiles, ReadsLinesLongerThanItsBufferAndSplitAcrossIt) {
               (Lines{std::wstring(chunk / 2 - 2, L'd') + L"\U0001F4E7", L"e"}));
 }
 
-TEST_F(TextFiles, AFileOrALineTooLongIsNotRead) {
+TEST_F(TextFiles, AFileOrALineTooLongOrOfTooManyLinesIsNotRead) {
     bool failed = false;
     ReadAll(std::string(MaxTextLineBytes, 'x') + "\nshort\n", &failed);
     EXPECT_FALSE(failed) << "a line of the largest length is read";
@@ -156,6 +156,18 @@ TEST_F(TextFiles, AFileOrALineTooLongIsNotRead) {
     lines = ReadAll(large, &failed);
     EXPECT_TRUE(failed);
     EXPECT_LT(lines.size() * 1001, MaxTextFileBytes + 1001);
+
+    // Empty lines cost nothing on disk, but each is a line to hold: a file of countless ones is
+    // read no further than the most lines a file may have, with or without a last line end.
+    for (const char* lastEnd : {"\n", ""}) {
+        SCOPED_TRACE(*lastEnd != '\0' ? "a line end last" : "no line end last");
+        lines = ReadAll(std::string(MaxTextLines - 1, '\n') + "last" + lastEnd, &failed);
+        EXPECT_FALSE(failed) << "the most lines a file may have are read";
+        EXPECT_EQ(lines.size(), MaxTextLines);
+        lines = ReadAll(std::string(MaxTextLines, '\n') + "one too many" + lastEnd, &failed);
+        EXPECT_TRUE(failed);
+        EXPECT_EQ(lines.size(), MaxTextLines);
+    }
 }
 
 TEST_F(TextFiles, AFileInAnEncodingThatIsNotReadIsUnreadableNotEmpty) {
@@ -213,8 +225,8 @@ TEST_F(TextFiles, WritesUtf8AndCrLfWithOrWithoutAByteOrderMark) {
 
 TEST_F(TextFiles, ReadBackExactlyWhatWasWritten) {
     const Lines lines = {
-        L"",   L"[Poštovní účet 郵便 \U0001F4E7]", L"  spaced  ",
-        L"\t", std::wstring(100000, L'ß'),         L"<parm name=\"A\" value=\"&amp;\"/>"};
+        L"",   L"[Poštovní účet 郵便 \U0001F4E7]",       L"  spaced  ",
+        L"\t", std::wstring(MaxTextLineBytes / 2, L'ß'), L"<parm name=\"A\" value=\"&amp;\"/>"};
     {
         TextFileWriter writer = TextFileWriter::Replace(path, ByteOrderMark::Written);
         for (const auto& line : lines) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -500,66 +501,106 @@ TEST_P(ConfigFileOnEachVolume, ASaveThatCouldNotBeReadBackOrThatConfigRefusesLea
         }
         return bytes;
     };
-    // 11.4 MB of UTF-16 that is more than 16 MiB as UTF-8: three bytes for every two.
-    std::wstring wide;
-    for (int line = 0; wide.size() < 5'700'000; ++line) {
-        wide += L"; " + std::wstring(100'000, L'郵') + L"\r\n";
+    // What a load takes of UTF-16, which is more than a save may write as UTF-8: three bytes for
+    // every two, in lines of a length the reader takes either way.
+    auto tooLongAsUtf8 = [&utf16] {
+        std::wstring wide;
+        while (2 * wide.size() < MaxTextFileBytes - 20'000) {
+            wide += L"; " + std::wstring(20'000, L'郵') + L"\r\n";
+        }
+        return utf16(wide);
+    };
+    // Ten bytes short of the largest file read, a long preamble and a section: a section of eleven
+    // is too many.
+    auto nearlyFull = [] {
+        const std::string home = "[Home]\r\nh\r\n";
+        const std::string filler = "; " + std::string(998, 'x') + "\r\n";
+        std::string bytes = TextFileBytes({L"; a long preamble"});
+        while (bytes.size() + filler.size() + 2 + home.size() <= MaxTextFileBytes - 10) {
+            bytes += filler;
+        }
+        bytes += std::string(MaxTextFileBytes - 10 - bytes.size() - 2 - home.size(), 'x');
+        return bytes + "\r\n" + home;
+    };
+    // One line short of the most lines a file may have.
+    auto nearlyAllLines = [] { return TextFileBytes(Lines(MaxTextLines - 1, L"")); };
+    // A section that the new one would take past its limit.
+    Lines nearlyFullSection;
+    for (size_t bytes = 0; bytes + 1002 <= MaxSectionBytes; bytes += 1002) {
+        nearlyFullSection.push_back(std::wstring(1000, L's'));
     }
-    // Ten bytes short of the largest file read: a section of eleven is too many.
-    std::string nearlyFull = TextFileBytes({L"[Home]", L"h"});
-    const std::string filler = "; " + std::string(998, 'x') + "\r\n";
-    while (nearlyFull.size() + filler.size() + 2 <= MaxTextFileBytes - 10) {
-        nearlyFull += filler;
-    }
-    nearlyFull += std::string(MaxTextFileBytes - 10 - nearlyFull.size() - 2, 'x') + "\r\n";
+    auto text = [](const Lines& lines) { return [lines] { return TextFileBytes(lines); }; };
     struct Case {
         const char* what;
-        std::string bytes;
+        std::function<std::string()> bytes;
         std::wstring name;
         Lines lines;
         bool readOnly;
     };
     const Case cases[] = {
-        {"UTF-16 that would be too long as UTF-8", utf16(wide), L"Work", {L"w"}, false},
+        {"UTF-16 that would be too long as UTF-8", tooLongAsUtf8, L"Work", {L"w"}, false},
         {"a file that the new section would make too long", nearlyFull, L"Work", {L"w"}, false},
+        {"a file that the new section would give too many lines",
+         nearlyAllLines,
+         L"Work",
+         {L"w"},
+         false},
+        {"a section made too long", text({L"[Home]"}), L"Work",
+         [&] {
+             Lines lines = nearlyFullSection;
+             lines.push_back(std::wstring(1000, L't'));
+             return lines;
+         }(),
+         false},
         {"a line too long",
-         TextFileBytes({L"[Home]"}),
+         text({L"[Home]"}),
          L"Work",
          {std::wstring(MaxTextLineBytes + 1, L'x')},
          false},
-        {"a name that UTF-8 cannot carry",
-         TextFileBytes({L"[Home]"}),
-         L"Work\xD800",
+        {"a name that UTF-8 cannot carry", text({L"[Home]"}), L"Work\xD800", {L"w"}, false},
+        {"a line that UTF-8 cannot carry", text({L"[Home]"}), L"Work", {L"w\xDC00"}, false},
+        {"UTF-16 without its mark",
+         [&] { return utf16(L"[Home]\r\nh\r\n").substr(2); },
+         L"Work",
          {L"w"},
          false},
-        {"a line that UTF-8 cannot carry",
-         TextFileBytes({L"[Home]"}),
-         L"Work",
-         {L"w\xDC00"},
-         false},
-        {"UTF-16 without its mark", utf16(L"[Home]\r\nh\r\n").substr(2), L"Work", {L"w"}, false},
-        {"a config made read-only", TextFileBytes({L"[Home]", L"h"}), L"Work", {L"w"}, true},
+        {"a config made read-only", text({L"[Home]", L"h"}), L"Work", {L"w"}, true},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
-        WriteBytes(config, test.bytes);
+        const std::string bytes = test.bytes();
+        WriteBytes(config, bytes);
         if (test.readOnly) {
             ASSERT_TRUE(SetFileAttributesW(config.c_str(), FILE_ATTRIBUTE_READONLY));
         }
         EXPECT_FALSE(Save(test.name, test.lines));
-        EXPECT_EQ(ReadBytes(config), test.bytes);
+        EXPECT_TRUE(ReadBytes(config) == bytes);
         EXPECT_EQ(GetFileAttributesW(config.c_str()) & FILE_ATTRIBUTE_READONLY,
                   test.readOnly ? static_cast<DWORD>(FILE_ATTRIBUTE_READONLY) : 0u);
         EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
         SetFileAttributesW(config.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-    // What fits is saved: the limit is the reader's own.
-    WriteBytes(config, nearlyFull);
-    ASSERT_TRUE(Save(L"W", {}));
-    EXPECT_EQ(ReadBytes(config), nearlyFull + "[W]\r\n");
-    SavedSections sections;
-    EXPECT_TRUE(ReadAccountSections(config, Lines{L"W"}, sections));
-    EXPECT_EQ(sections.count(L"W"), 1u);
+    // What fits is saved: the limits are the reader's own.
+    struct Fits {
+        const char* what;
+        std::string bytes;
+        std::wstring name;
+        Lines lines;
+    };
+    for (const Fits& test :
+         {Fits{"the largest file", nearlyFull(), L"W", {}},
+          Fits{"the most lines", nearlyAllLines(), L"", {}},
+          Fits{"the largest section", TextFileBytes({L"[Home]"}), L"Work", nearlyFullSection}}) {
+        SCOPED_TRACE(test.what);
+        WriteBytes(config, test.bytes);
+        ASSERT_TRUE(Save(test.name, test.lines));
+        const std::string saved = ReadBytes(config);
+        EXPECT_TRUE(saved.starts_with(test.bytes));
+        EXPECT_LE(saved.size(), MaxTextFileBytes);
+        SavedSections sections;
+        EXPECT_TRUE(ReadAccountSections(config, Lines{test.name}, sections));
+        EXPECT_EQ(sections[test.name], test.lines);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, ConfigFileOnEachVolume,
@@ -567,16 +608,35 @@ INSTANTIATE_TEST_SUITE_P(Volumes, ConfigFileOnEachVolume,
                          testing::PrintToStringParamName());
 
 TEST_F(ConfigFile, AFileTooLargeToReadIsNeitherLoadedNorRewritten) {
-    // One line too long, then the sections: reading stops at it, and so does everything else.
-    std::string bytes = "\xEF\xBB\xBF; " + std::string(MaxTextLineBytes, 'x') + "\r\n";
-    bytes += "[Work]\r\nw\r\n";
-    WriteBytes(config, bytes);
-    SavedSections sections;
-    EXPECT_FALSE(ReadAccountSections(config, Lines{L"Work"}, sections));
-    EXPECT_TRUE(sections.empty());
-    EXPECT_FALSE(Save(L"Home", {L"h"}));
-    EXPECT_EQ(ReadBytes(config), bytes);
-    EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+    // Past a limit anywhere, reading stops, and so does everything else: no section is loaded,
+    // whether or not it came before, and no save writes over the file.
+    const std::string work = "[Work]\r\nw\r\n";
+    std::string hugeSection = "[Other]\r\n";
+    while (hugeSection.size() < MaxSectionBytes + 100) {
+        hugeSection += "<parm name=\"INSERVER\" value=\"" + std::string(900, 'p') + "\"/>\r\n";
+    }
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"a line too long, then the sections",
+         "\xEF\xBB\xBF; " + std::string(MaxTextLineBytes, 'x') + "\r\n" + work},
+        {"the sections, then too many lines", work + std::string(MaxTextLines, '\n')},
+        {"another account's section too long", work + hugeSection},
+        {"the account's own section too long, then another's",
+         "[Work]\r\n" + hugeSection.substr(9) + work},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        WriteBytes(config, test.bytes);
+        SavedSections sections;
+        EXPECT_FALSE(ReadAccountSections(config, Lines{L"Work", L"Other"}, sections));
+        EXPECT_TRUE(sections.empty());
+        EXPECT_FALSE(Save(L"Home", {L"h"}));
+        EXPECT_TRUE(ReadBytes(config) == test.bytes);
+        EXPECT_EQ(FolderEntries(folder.Path()), Lines{L"config"});
+    }
 }
 
 TEST_F(ConfigFile, AMissingFolderFailsTheSave) {
