@@ -88,8 +88,9 @@ private:
 
 int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*runInteractive)(),
                   bool (*claimInteractive)()) {
-    // What start-up sets up, in its order; each owner ends it in the reverse order, which is the
-    // order of shutdown: the run log, the accounts, the session, COM.
+    // What start-up sets up, in its order: COM, the run log, the session, the accounts. Shutdown
+    // closes the run log first; then each owner ends the rest in the reverse order: the accounts,
+    // the session, COM.
     ComForTheRun com;
     instanceHandle = instance;
     const CommandLineOptions options = ReadCommandLine(commandLine);
@@ -109,12 +110,14 @@ int RunCourierfix(HINSTANCE instance, const std::wstring& commandLine, void (*ru
         // fails it only when it was asked to repair.
         return repairs ? 1 : 0;
     }
-    SessionForTheRun messaging;
-    AccountsForTheRun accounts;
+    // The log is replaced first, before anything that could fail for want of memory: a run that
+    // ends that way never leaves the last run's log standing as if it were its own.
     std::optional<RunLog> log;
     if (lock->Held()) {
         log.emplace(OpenRunLog(commandLine));
     }
+    SessionForTheRun messaging;
+    AccountsForTheRun accounts;
 
     // A config that is there but cannot be read fails a run that repairs: its settings were not
     // applied. The dialog and a run without a repair have nothing to report.

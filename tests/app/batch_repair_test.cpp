@@ -4,7 +4,15 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <functional>
+
+#include "app/startup.h"
 #include "autostart/startup_shortcut.h"
+#include "files/program_folder.h"
+#include "files/text_file.h"
+#include "handset/system/heap_budget.h"
+#include "store/config_file.h"
 #include "handset/registry/store_registry.h"
 #include "tests/support/config_lines.h"
 #include "tests/support/files.h"
@@ -196,7 +204,7 @@ TEST_F(BatchRepair, AConfigThatCannotBeReadRepairsNothingAndFailsTheRun) {
     RemoveDirectoryW(program.File(L"config").c_str());
 
     std::string huge = TextFileBytes({L"[Work]", Parm(L"INSERVER", L"in")});
-    huge += std::string(17 * 1024 * 1024, ';');
+    huge += std::string(MaxTextFileBytes, ';');
     // Text in an encoding that is not read: UTF-16 BE without its mark.
     std::string utf16;
     for (char byte : testing_support::Utf8(L"[Work]\r\n" + Parm(L"INSERVER", L"in") + L"\r\n")) {
@@ -214,6 +222,110 @@ TEST_F(BatchRepair, AConfigThatCannotBeReadRepairsNothingAndFailsTheRun) {
                          L"repairing [Away]: account not found."}));
         EXPECT_EQ(SettingsOf(L"Work"), handset::Settings{});
     }
+}
+
+// The text of count lines, each line followed by CRLF.
+std::string Repeated(size_t count, std::string_view line) {
+    std::string text;
+    text.reserve(count * (line.size() + 2));
+    for (size_t index = 0; index < count; ++index) {
+        text.append(line).append("\r\n");
+    }
+    return text;
+}
+
+// Configs made to take the program's memory, at and past the reader's limits: each is read, or
+// found unreadable by the rules for that, and the run never ends for want of memory. As a process
+// the program has the heap a handset gives it; in process, the heap it took at most is measured:
+// within the budget, and within 2 MiB and three bytes for each byte of config.
+TEST_F(BatchRepair, HostileConfigsAreReadOrUnreadableWithinTheHeapAndNeverEndARun) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"lost"}});
+    handset::AddAccount(L"Home", {{L"INSERVER", L"lost"}});
+    const std::string parm = testing_support::Utf8(Parm(L"INSERVER", std::wstring(900, L'p')));
+    const std::string work =
+        "[Work]\r\n" + testing_support::Utf8(Parm(L"INSERVER", L"pop")) + "\r\n";
+    const size_t sectionLines = (MaxSectionBytes - 100) / (parm.size() + 2);
+    auto accounts = [&](size_t count) {
+        std::string text;
+        for (size_t index = 0; index < count; ++index) {
+            text += "[Account " + std::to_string(index) + "]\r\n";
+        }
+        return text;
+    };
+    // A preamble of notes that brings the file to its largest, and extra bytes past it, then the
+    // sections.
+    auto largest = [](const std::string& sections, size_t extra) {
+        const size_t preamble = MaxTextFileBytes - 3 - sections.size();
+        std::string text =
+            "\xEF\xBB\xBF" + Repeated((preamble - 104) / 102, "; " + std::string(98, 'n'));
+        text += std::string(preamble - (text.size() - 3) - 2 + extra, ';') + "\r\n";
+        return text + sections;
+    };
+    const std::string bothSections = work + "[Home]\r\n" + Repeated(sectionLines, parm);
+    // Each config is made when its turn comes: the test's heap is the handset's too.
+    struct Case {
+        const char* what;
+        std::function<std::string()> bytes;
+        unsigned long exitCode;
+    };
+    const Case cases[] = {
+        {"blank lines in a section, as many as a file may have",
+         [] { return "[Work]\r\n" + Repeated(MaxTextLines - 1, ""); }, 0},
+        {"blank lines, one more than a file may have",
+         [] { return "[Work]\r\n" + Repeated(MaxTextLines, ""); }, 1},
+        {"tiny lines, as many as a file may have",
+         [&] { return Repeated(MaxTextLines - 2, "x") + work; }, 0},
+        {"tiny lines, one more than a file may have",
+         [&] { return Repeated(MaxTextLines - 1, "x") + work; }, 1},
+        {"the largest section an account may have",
+         [&] { return "[Work]\r\n" + Repeated(sectionLines, parm); }, 0},
+        {"a section past its limit",
+         [&] { return "[Work]\r\n" + Repeated(sectionLines + 2, parm); }, 1},
+        {"as many sections as a file may have lines, of no account",
+         [&] { return accounts(MaxTextLines - 2) + work; }, 1},
+        {"the largest file, with the accounts' sections", [&] { return largest(bothSections, 0); },
+         0},
+        {"one byte more than the largest file", [&] { return largest(bothSections, 1); }, 1},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        const std::string bytes = test.bytes();
+        // As the process a soft reset starts.
+        WriteBytes(program.File(L"config"), bytes);
+        EXPECT_EQ(Run(L"--autorepairall"), test.exitCode);
+        const Lines log = Log();
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), L"Done");
+
+        // In process, beside this test program, with the heap it takes measured.
+        WriteBytes(GetConfigFilePath(), bytes);
+        const size_t before = handset::HeapInUse();
+        handset::ResetHeapPeak();
+        EXPECT_EQ(static_cast<unsigned long>(
+                      RunCourierfix(GetModuleHandleW(nullptr), L"--autorepairall", nullptr)),
+                  test.exitCode);
+        const size_t taken = handset::HeapPeak() - before;
+        EXPECT_LE(taken, handset::HeapBudget());
+        EXPECT_LE(taken, 2 * 1024 * 1024 + 3 * bytes.size()) << "of " << bytes.size();
+        std::printf("%-70s %8zu bytes, peak %8zu\n", test.what, bytes.size(), taken);
+    }
+    DeleteFileW(GetConfigFilePath().c_str());
+    DeleteFileW(GetRunLogPath().c_str());
+}
+
+TEST_F(BatchRepair, ARunThatRunsOutOfMemoryNeverLeavesTheLastRunsLogStanding) {
+    handset::AddAccount(L"Work", {{L"INSERVER", L"lost"}});
+    // The last run's log, and a config that a handset with less memory free cannot hold.
+    WriteBytes(program.File(L"log.txt"),
+               TextFileBytes({L"Command line: [--autorepairall]", L"Auto repair All",
+                              L"repairing [Work]: OK.", L"Done"}));
+    WriteBytes(program.File(L"config"), "[Work]\r\n" + Repeated(MaxTextLines - 1, ""));
+    SetEnvironmentVariableW(L"HANDSET_HEAP_BYTES", L"400000");
+    const unsigned long exitCode = Run(L"--autorepairall");
+    SetEnvironmentVariableW(L"HANDSET_HEAP_BYTES", nullptr);
+    EXPECT_NE(exitCode, 0u);
+    EXPECT_EQ(Log(), Lines{L"Command line: [--autorepairall]"});
+    EXPECT_EQ(SettingsOf(L"Work"), (handset::Settings{{L"INSERVER", L"lost"}}));
 }
 
 TEST_F(BatchRepair, AValueThatXmlCannotCarryFailsItsRepairWhateverTheFilesEncoding) {
