@@ -8,12 +8,16 @@ namespace {
 
 constexpr DWORD LiveMagic = 0x4D415049; // "MAPI"
 
-// Precedes every block; 16-byte aligned so the caller's part keeps the heap's alignment.
-struct alignas(16) BlockHeader {
+// Precedes every block, at the alignment the heap gives (8 bytes on 32 bits, 16 on 64), so that
+// the caller's part has it too: more than the 4 that callers may count on ("MAPIAllocateBuffer",
+// Windows Mobile: https://learn.microsoft.com/en-us/previous-versions/ms837649(v=msdn.10)), and
+// what the SPropValue arrays handed out in these blocks need.
+struct alignas(MEMORY_ALLOCATION_ALIGNMENT) BlockHeader {
     DWORD magic;
     BlockHeader* owner; // the root block; itself for a root
     BlockHeader* next;  // the next block chained to a root
 };
+static_assert(alignof(BlockHeader) >= alignof(SPropValue));
 
 BlockHeader* HeaderOf(void* block) {
     return static_cast<BlockHeader*>(block) - 1;
