@@ -50,9 +50,10 @@ typedef struct _ENTRYID {
 
 typedef const IID* LPCIID;
 
-// The members of the value union that the program and the handset read, and li, one of the SDK's
-// 64-bit members: the SDK's others are no larger than SBinary or li, so the union keeps the
-// SDK's size and its alignment of 8 on a 32-bit handset as on 64 bits.
+// The members of the value union that the program and the handset read, and li, one of its 64-bit
+// members ("SPropValue", https://learn.microsoft.com/en-us/previous-versions/ms839658(v=msdn.10)):
+// the others are no larger than SBinary or li, so the union keeps the SDK's size and its
+// alignment of 8 on a 32-bit handset as on 64 bits.
 union _PV {
     SBinary bin;
     LPWSTR lpszW;
