@@ -13,26 +13,26 @@
 #
 # Every run checks itself: a program that fails, a repair not logged as OK, a document refused or
 # a timing that is missing stops the benchmark with its reason. Writes build/benchmark/results.md
-# and prints it; exits non-zero when a target is missed.
+# (build-i686/benchmark for ARCH=i686) and prints it; exits non-zero when a target is missed.
 set -Eeuo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/wine-env.sh"
 runs=${RUNS:-51}
 
 if [[ "${BENCH_INSIDE:-}" != 1 ]]; then
-  rm -rf "$top/build/benchmark"
-  mkdir -p "$top/build/benchmark"
-  echo "Setting up a bench handset in build/benchmark/handset ..."
+  rm -rf "$top/$BUILD/benchmark"
+  mkdir -p "$top/$BUILD/benchmark"
+  echo "Setting up a bench handset in $BUILD/benchmark/handset ..."
   # Everything runs on one core, as on a handset. Spread over several, each call of a program to
   # the wineserver waits for the other core to wake: on a virtual machine that made the same work
   # take 4 ms in one run and 40 ms in the next, however quiet the machine.
   core=$(taskset -cp $$ | sed 's/.*: //; s/,.*//; s/-.*//')
   BENCH_CORES=$(nproc) BENCH_INSIDE=1 exec taskset -c "$core" xvfb-run -a \
-    -s "-screen 0 240x320x24" "$top/scripts/with-wine.sh" "$top/build/benchmark/handset" "$0"
+    -s "-screen 0 240x320x24" "$top/scripts/with-wine.sh" "$top/$BUILD/benchmark/handset" "$0"
 fi
 
-bin="$top/build/bin"
-work="$top/build/benchmark"
+bin="$top/$BUILD/bin"
+work="$top/$BUILD/benchmark"
 times="$work/times"
 mkdir -p "$times"
 fail() {
@@ -273,7 +273,7 @@ results="$work/results.md"
   echo
   echo "- Run: $(date -u '+%Y-%m-%d %H:%M UTC'), $runs runs per row"
   echo "- Machine: ${cpu:-unnamed CPU}, $BENCH_CORES cores (the benchmark on one), $system, Linux $(uname -r)"
-  echo "- Wine: $("$WINE" --version)"
+  echo "- Wine: $("$WINE" --version), running the $ARCH build"
   echo "- Load average (1, 5, 15 minutes): $load_before at the start, $(cut -d' ' -f1-3 /proc/loadavg) at the end"
   echo
   echo "Each figure is the median of the runs its row gives, with the fastest and the slowest run"

@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# demo-handset.sh: makes a fresh demo handset in build/demo-handset (a Wine prefix): Courierfix
-# installed in C:\Program Files\Courierfix, three mail accounts and a store that is no mail
-# account, and a config with the saved sections of two accounts, as earlier repairs would have
-# left it. Runs inside with-wine.sh (WINEPREFIX set, server running).
+# demo-handset.sh: makes a fresh demo handset in build/demo-handset (build-i686/ for ARCH=i686), a
+# Wine prefix: Courierfix installed in C:\Program Files\Courierfix, three mail accounts and a
+# store that is no mail account, and a config with the saved sections of two accounts, as earlier
+# repairs would have left it. Runs inside with-wine.sh (WINEPREFIX set, server running).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/wine-env.sh"
 
-handset() { wine_run 60 "$top/build/bin/handset.exe" "$@"; }
+handset() { wine_run 60 "$top/$BUILD/bin/handset.exe" "$@"; }
 
 program_folder="$WINEPREFIX/drive_c/Program Files/Courierfix"
 mkdir -p "$program_folder"
-cp "$top/build/bin/courierfix.exe" "$program_folder/"
+cp "$top/$BUILD/bin/courierfix.exe" "$program_folder/"
 
 handset clear >/dev/null
 handset add-store "Work mail" INSERVER=pop.work.example OUTSERVER=smtp.work.example \

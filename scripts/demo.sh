@@ -6,12 +6,12 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/wine-env.sh"
 
 if [[ -z "${WINEPREFIX:-}" || "${DEMO_INSIDE:-}" != 1 ]]; then
-  rm -rf "$top/build/demo-handset"
-  echo "Making a fresh demo handset in build/demo-handset ..."
-  DEMO_INSIDE=1 exec "$top/scripts/with-wine.sh" "$top/build/demo-handset" "$0"
+  rm -rf "$top/$BUILD/demo-handset"
+  echo "Making a fresh demo handset in $BUILD/demo-handset ..."
+  DEMO_INSIDE=1 exec "$top/scripts/with-wine.sh" "$top/$BUILD/demo-handset" "$0"
 fi
 
-handset() { wine_run 60 "$top/build/bin/handset.exe" "$@"; }
+handset() { wine_run 60 "$top/$BUILD/bin/handset.exe" "$@"; }
 program_folder="$WINEPREFIX/drive_c/Program Files/Courierfix"
 text_file() { sed -e '1s/^\xEF\xBB\xBF//' -e 's/\r$//' "$1" | sed 's/^/    /'; }
 

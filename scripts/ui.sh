@@ -9,12 +9,12 @@ if [[ -z "${DISPLAY:-}" ]]; then
   exit 2
 fi
 if [[ "${UI_INSIDE:-}" != 1 ]]; then
-  UI_INSIDE=1 exec "$top/scripts/with-wine.sh" "$top/build/demo-handset" "$0"
+  UI_INSIDE=1 exec "$top/scripts/with-wine.sh" "$top/$BUILD/demo-handset" "$0"
 fi
 
 "$top/scripts/demo-handset.sh"
 # The display is the desktop's: the handset gets the portrait screen of 240 x 320 at 96 DPI.
-wine_run 60 "$top/build/bin/handset.exe" screen 240x320 --dpi 96
+wine_run 60 "$top/$BUILD/bin/handset.exe" screen 240x320 --dpi 96
 cd "$WINEPREFIX/drive_c/Program Files/Courierfix"
 echo "Courierfix is open on $DISPLAY; Quit or Done ends it."
 "$WINE" courierfix.exe

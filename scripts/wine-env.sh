@@ -1,6 +1,20 @@
 # Sourced by the scripts that run Wine: one place for the loader, the quiet defaults and the
 # handling of a project-local prefix and its wineserver.
-WINE=/usr/lib/wine/wine64
+
+# The width of the programs, ARCH: x86_64 (the default) is built in build/ and runs under wine64;
+# i686, a handset's own width, is built in build-i686/ and runs under the 32-bit loader, in the
+# same 64-bit prefixes.
+ARCH=${ARCH:-x86_64}
+case $ARCH in
+x86_64) WINE=/usr/lib/wine/wine64 BUILD=build ;;
+i686) WINE=/usr/lib/wine/wine BUILD=build-i686 ;;
+*)
+  echo "ARCH is x86_64 or i686, not $ARCH" >&2
+  exit 2
+  ;;
+esac
+export ARCH
+WINE32=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer windows: the program needs neither.
@@ -13,12 +27,13 @@ export FONTCONFIG_FILE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/fonts.conf
 WINE_FONTS=/usr/share/wine/fonts
 
 # wine_prefix PATH: uses PATH as WINEPREFIX, creating it on first use, with the folder of the
-# handset's storage card. A prefix made before it had its own fonts lacks the mark and is made
-# again.
+# handset's storage card. A prefix made before it had its own fonts lacks the mark, and one made
+# before the 32-bit Wine was installed lacks its 32-bit side: either is made again.
 wine_prefix() {
   export WINEPREFIX=$1
   local mark="$WINEPREFIX/.handset-fonts"
-  if [[ ! -f "$WINEPREFIX/system.reg" || ! -f "$mark" ]]; then
+  local side32="$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll"
+  if [[ ! -f "$WINEPREFIX/system.reg" || ! -f "$mark" || (-x "$WINE32" && ! -f "$side32") ]]; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     timeout 300 "$WINE" wineboot --init >/dev/null 2>&1

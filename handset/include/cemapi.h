@@ -50,12 +50,15 @@ typedef struct _ENTRYID {
 
 typedef const IID* LPCIID;
 
-// The members of the value union that the program and the handset read; the SDK's others are
-// no larger than SBinary, so the union keeps its size and alignment.
+// The members of the value union that the program and the handset read, and li, one of its 64-bit
+// members ("SPropValue", https://learn.microsoft.com/en-us/previous-versions/ms839658(v=msdn.10)):
+// the others are no larger than SBinary or li, so the union keeps the SDK's size and its
+// alignment of 8 on a 32-bit handset as on 64 bits.
 union _PV {
     SBinary bin;
     LPWSTR lpszW;
     LPGUID lpguid;
+    LARGE_INTEGER li;
     SCODE err;
 };
 
@@ -64,6 +67,12 @@ typedef struct _SPropValue {
     ULONG dwAlignPad;
     union _PV Value;
 } SPropValue, *LPSPropValue;
+
+#ifdef __cplusplus
+static_assert(alignof(SPropValue) == 8 && FIELD_OFFSET(SPropValue, Value) == 8 &&
+                  sizeof(SPropValue) == 8 + (sizeof(void*) == 4 ? 8 : 16),
+              "SPropValue is laid out as the SDK lays it out");
+#endif
 
 typedef struct _SPropTagArray {
     ULONG cValues;

@@ -8,12 +8,17 @@ namespace {
 
 constexpr DWORD LiveMagic = 0x4D415049; // "MAPI"
 
-// Precedes every block; 16-byte aligned so the caller's part keeps the heap's alignment.
-struct alignas(16) BlockHeader {
+// Precedes every block, at the alignment the heap gives (8 bytes on 32 bits, 16 on 64), so that
+// the caller's part has it too. Callers may count on 4 only ("MAPIAllocateBuffer",
+// https://learn.microsoft.com/en-us/previous-versions/ms837649(v=msdn.10)), but the SPropValue
+// arrays handed out in these blocks belong on 8-byte boundaries ("SPropValue",
+// https://learn.microsoft.com/en-us/previous-versions/aa455090(v=msdn.10)).
+struct alignas(MEMORY_ALLOCATION_ALIGNMENT) BlockHeader {
     DWORD magic;
     BlockHeader* owner; // the root block; itself for a root
     BlockHeader* next;  // the next block chained to a root
 };
+static_assert(alignof(BlockHeader) >= alignof(SPropValue));
 
 BlockHeader* HeaderOf(void* block) {
     return static_cast<BlockHeader*>(block) - 1;

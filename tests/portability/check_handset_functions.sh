@@ -12,12 +12,15 @@ shift 3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Symbols as the linker resolves them: a dllimport reference __imp_X is a call to X.
+# Symbols as the linker resolves them, named as in the source: a dllimport reference __imp_X is a
+# call to X, and a 32-bit target puts its label prefix "_" before every name and a stdcall
+# function's argument bytes after it (_CallWindowProcW@20 is CallWindowProcW).
+prefix=$(echo __USER_LABEL_PREFIX__ | "$compiler" -E -P -x c - | tr -d '[:space:]')
 symbols() { # symbols nm-options files...: one name per line
   local options=$1
   shift
   "$nm" $options "$@" 2>/dev/null | awk 'NF >= 2 && $NF !~ /:$/ { print $NF }' |
-    sed 's/^__imp_//' | sort -u
+    sed -E "s/^__imp_//; s/^$prefix//; s/@[0-9]+\$//" | sort -u
 }
 
 symbols -u "$@" >"$work/called"

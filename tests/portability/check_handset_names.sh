@@ -38,11 +38,12 @@ read -ra options <<<"$defines"
   awk '{ sub(/\(.*/, "", $2); print $2 }' | capitalized >>"$work/platform"
 sort -u -o "$work/platform" "$work/platform"
 
-# What the program defines: the symbols of its objects, and the classes, enumerations, enumerators,
-# aliases, macros and functions defined on one line of its sources.
+# What the program defines: the symbols of its objects (a 32-bit stdcall function's without the
+# "@N" of its argument bytes), and the classes, enumerations, enumerators, aliases, macros and
+# functions defined on one line of its sources.
 {
   "$nm" -C --defined-only "${objects[@]}" 2>/dev/null | awk 'NF >= 3 { $1 = $2 = ""; print }' |
-    sed -E 's/\(.*//; :a; s/<[^<>]*>//g; ta'
+    sed -E 's/\(.*//; s/@[0-9]+$//; :a; s/<[^<>]*>//g; ta'
   grep -oE '\b(class|struct|enum|typename|using|namespace|#define) +[A-Za-z_][A-Za-z0-9_]*' \
     "$work/text" || true
   grep -oE 'enum class [A-Za-z0-9_]+ *\{[^}]*\}' "$work/text" || true

@@ -74,7 +74,7 @@ inline HWND FindShownDialog(int controlId, const std::wstring& title, DWORD proc
         HWND found;
     } search{controlId, title, processId, nullptr};
     EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
+        [](HWND window, LPARAM data) CALLBACK -> BOOL {
             auto* wanted = reinterpret_cast<Search*>(data);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);

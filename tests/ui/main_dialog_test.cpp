@@ -906,7 +906,7 @@ TEST_F(MainDialog, ShowsTheMenuBarWithQuitAndOptions) {
 INT_PTR RunAndSend(int command) {
     static int pending;
     pending = command;
-    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) CALLBACK {
         KillTimer(nullptr, timer);
         PostMessageW(FindWindowW(L"#32770", L"Courierfix"), WM_COMMAND, pending, 0);
     });
@@ -927,7 +927,7 @@ TEST_F(MainDialog, AboutOpensItsOwnDialog) {
     Open();
     static bool aboutSeen;
     aboutSeen = false;
-    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) CALLBACK {
         KillTimer(nullptr, timer);
         HWND about = FindWindowW(L"#32770", L"About Courierfix");
         aboutSeen = about != nullptr && IsWindowVisible(about);

@@ -334,4 +334,23 @@ TEST_F(MessagingTest, OneFreeGivesBackTheBlocksChainedToABuffer) {
     messaging.ExpectAllGivenBack();
 }
 
+// Every block, root or chained, of whatever size, keeps the alignment the heap gives, which the
+// property arrays handed out in them need: 8 bytes for SPropValue on 32 bits as on 64.
+TEST_F(MessagingTest, EveryBlockIsAlignedForTheValuesItHolds) {
+    auto aligned = [](const void* block) {
+        auto address = reinterpret_cast<uintptr_t>(block);
+        return address % MEMORY_ALLOCATION_ALIGNMENT == 0 && address % alignof(SPropValue) == 0;
+    };
+    void* root = nullptr;
+    ASSERT_EQ(MAPIAllocateBuffer(3, &root), S_OK);
+    EXPECT_TRUE(aligned(root)) << root;
+    for (ULONG size : {1u, 3u, 5u, 12u, 20u, 0u, 7u}) {
+        void* more = nullptr;
+        ASSERT_EQ(MAPIAllocateMore(size, root, &more), S_OK);
+        EXPECT_TRUE(aligned(more)) << size << " bytes at " << more;
+    }
+    EXPECT_EQ(MAPIFreeBuffer(root), 0u);
+    messaging.ExpectAllGivenBack();
+}
+
 } // namespace
