@@ -3,6 +3,7 @@
 #include "handset/messaging/messaging_objects.h"
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -24,12 +25,17 @@ BlockHeader* HeaderOf(void* block) {
     return static_cast<BlockHeader*>(block) - 1;
 }
 
+constexpr std::align_val_t blockAlignment{alignof(BlockHeader)};
+
+// From the process's heap as every allocation of the program's is, so that what the messaging
+// API hands the program counts against the heap a handset gives it too.
 void* Allocate(ULONG size, BlockHeader* owner) {
-    auto* header = static_cast<BlockHeader*>(
-        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(BlockHeader) + size));
-    if (header == nullptr) {
+    void* block = ::operator new(sizeof(BlockHeader) + size, blockAlignment, std::nothrow);
+    if (block == nullptr) {
         return nullptr;
     }
+    std::memset(block, 0, sizeof(BlockHeader) + size);
+    auto* header = static_cast<BlockHeader*>(block);
     *header = {LiveMagic, owner != nullptr ? owner : header, nullptr};
     if (owner != nullptr) {
         header->next = owner->next;
@@ -71,10 +77,10 @@ extern "C" ULONG WINAPI MAPIFreeBuffer(LPVOID lpBuffer) {
     }
     for (BlockHeader* chain = root->next; chain != nullptr;) {
         BlockHeader* next = chain->next;
-        HeapFree(GetProcessHeap(), 0, chain);
+        ::operator delete(chain, blockAlignment);
         chain = next;
     }
-    HeapFree(GetProcessHeap(), 0, root);
+    ::operator delete(root, blockAlignment);
     InterlockedDecrement(&handset::detail::liveBuffers);
     return S_OK;
 }
