@@ -427,9 +427,7 @@ TEST_F(BatchRepair, RunsFromTheStartupShortcutAfterASoftReset) {
                  Parm(L"INSERVER", L"pop.home.example")});
 
     testing_support::ScopedStartupFolder startup;
-    WriteBytes(startup / L"autorepair.lnk",
-               testing_support::Utf8(StartupShortcutLine(program.Exe(), RepairAllArguments)) +
-                   "\r\n");
+    startup.PlaceRepairAllShortcut(program.Exe());
 
     auto reset = testing_support::RunHandset(L"softreset");
     EXPECT_EQ(reset.exitCode, 0u) << reset.output;

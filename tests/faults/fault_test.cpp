@@ -156,9 +156,7 @@ TEST_P(StoppedSave, ASetAsideCopyLeftAloneIsPutBackByTheSoftResetsRun) {
     // Its new file deleted on a desktop, as a stray temporary file.
     ASSERT_TRUE(DeleteFileW(newContent.c_str()));
     testing_support::ScopedStartupFolder startup;
-    WriteBytes(startup / L"autorepair.lnk",
-               testing_support::Utf8(StartupShortcutLine(program.Exe(), RepairAllArguments)) +
-                   "\r\n");
+    startup.PlaceRepairAllShortcut(program.Exe());
     auto reset = testing_support::RunHandset(L"softreset");
     EXPECT_EQ(reset.exitCode, 0u) << reset.output;
     EXPECT_EQ(program.Log(), (Lines{L"Command line: [--autorepairall]", L"Auto repair All",
@@ -332,9 +330,7 @@ TEST(StartupFolderFaults, AShortcutUnderAVeryLongStartupValueRunsAfterASoftReset
                                                  std::wstring(120, L't')};
     const std::wstring startupPath = startup.Folder();
     ASSERT_GT(startupPath.size(), 240u);
-    // The shortcut as the dialog's menu item makes it, from inside the installed program.
-    const std::wstring line = StartupShortcutLine(program.Exe(), RepairAllArguments);
-    WriteBytes(startup / L"autorepair.lnk", testing_support::Utf8(line) + "\r\n");
+    startup.PlaceRepairAllShortcut(program.Exe());
     EXPECT_EQ(GetStartupShortcutPath(), startupPath + L"\\autorepair.lnk");
 
     auto reset = testing_support::RunHandset(L"softreset");

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "autostart/startup_shortcut.h"
 #include "handset/registry/store_registry.h"
+#include "tests/support/files.h"
 
 namespace testing_support {
 
@@ -24,6 +26,11 @@ ScopedStartupFolder::~ScopedStartupFolder() {
     } else {
         RemoveValue();
     }
+}
+
+void ScopedStartupFolder::PlaceRepairAllShortcut(const std::wstring& programPath) const {
+    WriteBytes(*this / L"autorepair.lnk",
+               Utf8(StartupShortcutLine(programPath, RepairAllArguments)) + "\r\n");
 }
 
 void ScopedStartupFolder::SetValue(DWORD type, const void* data, DWORD bytes) {

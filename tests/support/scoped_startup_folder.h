@@ -22,6 +22,10 @@ public:
     const std::wstring& Folder() const { return folder; }
     std::wstring operator/(const std::wstring& name) const { return folder + L"\\" + name; }
 
+    // Places in the folder the shortcut that "Auto repair on soft reset" writes for the program at
+    // programPath, as the switch writes it: the repair of every saved account.
+    void PlaceRepairAllShortcut(const std::wstring& programPath) const;
+
     // Writes the value as given, of any type and length; no folder is created for it.
     static void SetValue(DWORD type, const void* data, DWORD bytes);
     static void SetValue(const std::wstring& value);
