@@ -8,7 +8,6 @@
 #include <functional>
 
 #include "app/startup.h"
-#include "autostart/startup_shortcut.h"
 #include "files/program_folder.h"
 #include "files/text_file.h"
 #include "handset/system/heap_budget.h"
