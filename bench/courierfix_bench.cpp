@@ -1,16 +1,19 @@
 // courierfix_bench.exe: timings that need the program's own code in process. Prints one number
-// per line, in microseconds.
+// per line, in microseconds, unless said otherwise.
 //
-//   repair DOCUMENTS ACCOUNTS RUNS
+//   repair DOCUMENTS LOG ACCOUNTS RUNS
 //                              the repair of all saved accounts, the whole way the program does
 //                              it from start-up to shutdown, and the handset's floor with the
-//                              documents of DOCUMENTS, alternately: "program US" and "floor US"
-//                              for each run. The program must lie in the program folder of a
-//                              handset with ACCOUNTS stores and a config saving them all. Every
-//                              run is checked (exit code 0, ACCOUNTS repairs logged OK and
-//                              nothing else, "Done" last; ACCOUNTS stores opened and every
-//                              document accepted); a run that fails stops the benchmark with
-//                              exit code 1 and a line on stderr
+//                              documents of DOCUMENTS and the log lines of LOG, alternately:
+//                              "program US" and "floor US" for each run. The program must lie in
+//                              the program folder of a handset with ACCOUNTS stores and a config
+//                              saving them all. Every run is checked (the program: exit code 0
+//                              and log.txt exactly the lines of LOG; the floor: ACCOUNTS stores
+//                              opened, every document accepted, all of config read and
+//                              floor-log.txt exactly the lines of LOG); a run that fails stops the
+//                              benchmark with exit code 1 and a line on stderr
+//   limits                     the reader's limits: "file BYTES", "lines COUNT", "line BYTES"
+//                              and "section BYTES"
 //   config FOLDER RUNS         saving, then loading, the section of the account "Work" in a
 //                              config of about 1,000 lines and in one of 10,000, in folders of
 //                              FOLDER, the sizes in turn: "save LINES US" and "load LINES US"
@@ -22,6 +25,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -145,6 +149,54 @@ int BenchConfig(const std::wstring& folder, int runs) {
 
 void NoDialog() {}
 
+// The bytes of a file, or nothing when it cannot be read.
+std::optional<std::string> FileBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    const bool whole =
+        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) != FALSE &&
+        read == bytes.size();
+    CloseHandle(file);
+    return whole ? std::optional<std::string>(std::move(bytes)) : std::nullopt;
+}
+
+// The log that a run must leave: the lines the benchmark made, as the program writes them.
+std::string ExpectedLog(const std::vector<std::string>& lines) {
+    std::string bytes(Utf8ByteOrderMark);
+    for (const std::string& line : lines) {
+        bytes += line + "\r\n";
+    }
+    return bytes;
+}
+
+// Why the log at path is not the expected one, naming its first line that differs; empty when it
+// is.
+std::string LogFault(const std::wstring& path, const char* name, const std::string& expected) {
+    const std::optional<std::string> bytes = FileBytes(path);
+    if (!bytes) {
+        return std::string(name) + " could not be read";
+    }
+    if (*bytes == expected) {
+        return {};
+    }
+    size_t at = 0;
+    int line = 1;
+    while (at < bytes->size() && at < expected.size() && (*bytes)[at] == expected[at]) {
+        line += (*bytes)[at++] == '\n';
+    }
+    const size_t lineStart = bytes->rfind('\n', at == 0 ? 0 : at - 1);
+    const size_t from = lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1;
+    const std::string found = bytes->substr(from, bytes->find_first_of("\r\n", from) - from);
+    return std::string(name) + " differs from the expected log at line " + std::to_string(line) +
+           (from >= bytes->size() ? ", which it lacks"
+                                  : ", which reads \"" + found.substr(0, 120) + "\"");
+}
+
 // Empties log.txt, so that a run that wrote no log of its own cannot pass on the last one's. The
 // program still replaces a log that is there, as at every start on a handset.
 bool EmptyRunLog() {
@@ -157,46 +209,66 @@ bool EmptyRunLog() {
     return true;
 }
 
-// Why the log of a run of the repair of all saved accounts does not show every one of the
-// accounts repaired, or empty when it does.
-std::string RunLogFault(int accounts) {
-    TextLineReader reader(GetRunLogPath());
-    std::string_view bytes;
-    std::wstring line, last;
-    int repaired = 0;
-    while (reader.ReadLineBytes(bytes)) {
-        line = DecodeLine(bytes);
-        if (line.find(L"FAILED") != std::wstring::npos ||
-            line.find(L"not found") != std::wstring::npos) {
-            return "a repair is logged as failed";
-        }
-        repaired += line.starts_with(L"repairing [") && line.ends_with(L"]: OK.");
-        last = line;
-    }
-    if (!reader.IsOpen() || reader.Failed()) {
-        return "log.txt could not be read";
-    }
-    if (repaired != accounts) {
-        return "log.txt holds " + std::to_string(repaired) + " repairs logged OK, not " +
-               std::to_string(accounts);
-    }
-    if (last != L"Done") {
-        return "log.txt does not end with Done";
-    }
-    return {};
-}
+// One run of the program's repair of all saved accounts: how long it took, and why it failed, if
+// it did (checked after the run: exit code 0 and exactly the expected log).
+struct ProgramRun {
+    long long microseconds = 0;
+    std::string fault;
+};
 
-// One run of the program's work, timed, then checked; -1 after a line on stderr on a failure.
-long long TimeProgramWork(int accounts) {
+ProgramRun RunProgramWork(const std::string& expectedLog) {
+    ProgramRun run;
     if (!EmptyRunLog()) {
-        std::fprintf(stderr, "courierfix_bench: log.txt could not be emptied\n");
-        return -1;
+        run.fault = "log.txt could not be emptied";
+        return run;
     }
     const auto start = Clock::now();
     const int exitCode = RunCourierfix(GetModuleHandleW(nullptr), L"--autorepairall", NoDialog);
+    run.microseconds = MicrosecondsSince(start);
+    run.fault = LogFault(GetRunLogPath(), "log.txt", expectedLog);
+    if (exitCode != 0) {
+        run.fault = "the repair exited with " + std::to_string(exitCode) +
+                    (run.fault.empty() ? "" : "; " + run.fault);
+    }
+    return run;
+}
+
+// One run of the program's work, timed, then checked; -1 after a line on stderr on a failure.
+long long TimeProgramWork(const std::string& expectedLog) {
+    const ProgramRun run = RunProgramWork(expectedLog);
+    if (!run.fault.empty()) {
+        std::fprintf(stderr, "courierfix_bench: %s\n", run.fault.c_str());
+        return -1;
+    }
+    return run.microseconds;
+}
+
+// What the floor's runs are checked against.
+struct FloorCheck {
+    int accounts;
+    long long configBytes;
+    std::string expectedLog;
+};
+
+// One run of the floor's work, timed, then checked; -1 after a line on stderr on a failure.
+long long TimeFloorWork(const FloorInput& input, const FloorCheck& check) {
+    const std::wstring config = FileBesideProgram(L"config");
+    const std::wstring floorLog = FileBesideProgram(L"floor-log.txt");
+    const auto start = Clock::now();
+    const FloorOutcome outcome = RunFloorWork(config, floorLog, input);
     const long long took = MicrosecondsSince(start);
-    std::string fault = exitCode != 0 ? "the repair exited with " + std::to_string(exitCode)
-                                      : RunLogFault(accounts);
+    std::string fault = outcome.fault;
+    if (fault.empty() && outcome.storesOpened != check.accounts) {
+        fault = "the floor opened " + std::to_string(outcome.storesOpened) + " stores of " +
+                std::to_string(check.accounts);
+    }
+    if (fault.empty() && outcome.configBytes != check.configBytes) {
+        fault = "the floor read " + std::to_string(outcome.configBytes) + " bytes of config, not " +
+                std::to_string(check.configBytes);
+    }
+    if (fault.empty()) {
+        fault = LogFault(floorLog, "floor-log.txt", check.expectedLog);
+    }
     if (!fault.empty()) {
         std::fprintf(stderr, "courierfix_bench: %s\n", fault.c_str());
         return -1;
@@ -204,33 +276,41 @@ long long TimeProgramWork(int accounts) {
     return took;
 }
 
-// One run of the floor's work, timed, then checked; -1 after a line on stderr on a failure.
-long long TimeFloorWork(const std::vector<std::wstring>& documents, int accounts) {
-    const auto start = Clock::now();
-    const FloorOutcome outcome = RunFloorWork(documents);
-    const long long took = MicrosecondsSince(start);
-    if (!outcome.allAccepted || outcome.storesOpened != accounts) {
-        std::fprintf(stderr, "courierfix_bench: the floor opened %d stores of %d and %s\n",
-                     outcome.storesOpened, accounts,
-                     outcome.allAccepted ? "had every document accepted"
-                                         : "had a document refused");
+// The size of config beside the program, or -1.
+long long ConfigBytes() {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(GetConfigFilePath().c_str(), GetFileExInfoStandard, &data)) {
         return -1;
     }
-    return took;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-int BenchRepair(const std::wstring& documentsPath, int accounts, int runs) {
-    const std::vector<std::wstring> documents = ReadFloorDocuments(documentsPath);
-    if (static_cast<int>(documents.size()) != accounts) {
-        std::fprintf(stderr, "courierfix_bench: %zu documents for %d accounts\n", documents.size(),
-                     accounts);
+// The floor's input, checked against the accounts it is for; false after a line on stderr.
+bool ReadCheckedInput(const std::wstring& documentsPath, const std::wstring& logPath, int accounts,
+                      FloorInput& input) {
+    input = ReadFloorInput(documentsPath, logPath);
+    // The command line, "Auto repair All", one line per account and "Done".
+    if (static_cast<int>(input.documents.size()) != accounts ||
+        static_cast<int>(input.logLines.size()) != accounts + 3) {
+        std::fprintf(stderr, "courierfix_bench: %zu documents and %zu log lines for %d accounts\n",
+                     input.documents.size(), input.logLines.size(), accounts);
+        return false;
+    }
+    return true;
+}
+
+int BenchRepair(const std::wstring& documentsPath, const std::wstring& logPath, int accounts,
+                int runs) {
+    FloorInput input;
+    if (!ReadCheckedInput(documentsPath, logPath, accounts, input)) {
         return 1;
     }
+    const FloorCheck check{accounts, ConfigBytes(), ExpectedLog(input.logLines)};
     // One of each in turn, so that whatever the machine does meanwhile falls on both alike.
     WarmUp warmUp;
     for (int run = 0; run < runs;) {
-        const long long program = TimeProgramWork(accounts);
-        const long long floor = program < 0 ? -1 : TimeFloorWork(documents, accounts);
+        const long long program = TimeProgramWork(check.expectedLog);
+        const long long floor = program < 0 ? -1 : TimeFloorWork(input, check);
         if (floor < 0) {
             return 1;
         }
@@ -296,14 +376,19 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"config" && argc == 4) {
         return BenchConfig(argv[2], _wtoi(argv[3]));
     }
-    if (mode == L"repair" && argc == 5) {
-        return BenchRepair(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
+    if (mode == L"repair" && argc == 6) {
+        return BenchRepair(argv[2], argv[3], _wtoi(argv[4]), _wtoi(argv[5]));
+    }
+    if (mode == L"limits" && argc == 2) {
+        std::printf("file %llu\nlines %zu\nline %zu\nsection %zu\n", MaxTextFileBytes, MaxTextLines,
+                    MaxTextLineBytes, MaxSectionBytes);
+        return 0;
     }
     if (mode == L"dialog" && argc == 3) {
         return BenchDialog(std::wstring(argv[2]) == L"main");
     }
     std::fprintf(stderr,
-                 "usage: courierfix_bench repair DOCUMENTS ACCOUNTS RUNS | config FOLDER RUNS | "
-                 "dialog main|empty\n");
+                 "usage: courierfix_bench repair DOCUMENTS LOG ACCOUNTS RUNS | limits | config "
+                 "FOLDER RUNS | dialog main|empty\n");
     return 2;
 }

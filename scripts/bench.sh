@@ -4,16 +4,19 @@
 #
 # The targets are on the work itself, timed in process by courierfix_bench.exe: the repair of all
 # saved accounts the whole way the program does it, against the handset's floor, one of each in
-# turn. Starting any process under Wine costs more than that work, so the whole-process timings
-# are given for reference only. The handset of 200 accounts is measured in its own loops, never
-# between the rows of the one of 20, and no loop starts before the prefix's Wine processes are
-# idle, so that none pays for work that Wine still does for the one before it. The two handsets'
-# in-process loops take turns, a third of the runs each time, so that a slower spell of the
-# machine falls on both sizes and not on the growth from one to the other.
+# turn. Any program doing this job reads config and writes its run log, so the floor reads the
+# same config bytes and writes the same log lines, with plain Win32 calls. Starting any process
+# under Wine costs more than that work, so the whole-process timings are given for reference
+# only. The handset of 200 accounts is measured in its own loops, never between the rows of the
+# one of 20, and no loop starts before the prefix's Wine processes are idle, so that none pays for
+# work that Wine still does for the one before it. The two handsets' in-process loops take turns,
+# a third of the runs each time, so that a slower spell of the machine falls on both sizes and not
+# on the growth from one to the other.
 #
-# Every run checks itself: a program that fails, a repair not logged as OK, a document refused or
-# a timing that is missing stops the benchmark with its reason. Writes build/benchmark/results.md
-# (build-i686/benchmark for ARCH=i686) and prints it; exits non-zero when a target is missed.
+# Every run checks itself: a program that fails, a log that is not exactly the expected one, a document
+# refused, a config not read whole or a timing that is missing stops the benchmark with its
+# reason. Writes build/benchmark/results.md (build-i686/benchmark for ARCH=i686) and prints it;
+# exits non-zero when a target is missed.
 set -Eeuo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 source "$top/scripts/wine-env.sh"
@@ -99,30 +102,38 @@ elapsed() {
   ((status == 0)) || fail "$* exited with $status, saying: $(said "$work/program.err")"
   echo $((${end/./} - ${start/./}))
 }
-# check_log FOLDER COUNT: log.txt in FOLDER holds exactly COUNT repairs, each OK, and ends with
-# "Done".
+# check_log FILE EXPECTED: FILE, a run log, holds exactly the bytes of EXPECTED.
 check_log() {
-  local log ok
-  log=$(tr -d '\r' <"$1/log.txt")
-  ok=$(grep -c '^repairing \[.*\]: OK\.$' <<<"$log" || true)
-  [[ "$ok" == "$2" && "${log##*$'\n'}" == Done ]] && ! grep -q 'FAILED\|not found' <<<"$log" ||
-    fail "$1/log.txt holds $ok repairs logged OK of $2, or a failure, or does not end with Done"
+  cmp -s "$1" "$2" ||
+    fail "$1 is not the expected log ($2): $(cmp "$1" "$2" 2>&1 | head -1 || true)"
 }
+
+# The reader's limits, which a config that the program takes stays within.
+declare -A limit
+while read -r what value; do
+  limit[$what]=$value
+done < <(wine_run 60 "$bin/courierfix_bench.exe" limits | tr -d '\r')
+[[ "${limit[file]:-}" =~ ^[0-9]+$ && "${limit[lines]:-}" =~ ^[0-9]+$ ]] ||
+  fail "courierfix_bench limits gave no limits"
 
 parms=(INSERVER OUTSERVER AUTHSECRET SMTPALTAUTHNAME SMTPALTPASSWORD SMTPALTDOMAIN)
 # make_handset NAME ACCOUNTS BYTES: a handset of its own (HANDSET_ROOT) with ACCOUNTS mail
 # accounts that lost their settings, courierfix.exe and the bench's programs installed in a
-# folder of its own with a config of about BYTES bytes saving them all (a preamble of notes
-# makes up the size), and the documents that repair them, one per line, for the handset's floor.
+# folder of its own with a config of exactly BYTES bytes saving them all (a preamble of notes
+# makes up the size), and, for the handset's floor, the documents that repair them, one per line.
+# NAME.log holds the lines the run log must hold, NAME.expected the log itself as the program
+# writes it.
+declare -A root
 make_handset() {
   local name=$1 accounts=$2 bytes=$3
   local folder="$WINEPREFIX/drive_c/Program Files/$name"
-  export HANDSET_ROOT="Software\\Bench\\$name"
+  local sections="$work/$name.sections" documents="$work/$name.documents"
+  root[$name]="Software\\Bench\\$name"
+  export HANDSET_ROOT=${root[$name]}
   mkdir -p "$folder"
   cp "$bin/courierfix.exe" "$bin/courierfix_bench.exe" "$bin/handset_floor.exe" \
     "$bin/empty_program.exe" "$folder/"
   handset clear >/dev/null
-  local sections="$work/$name.sections" documents="$work/$name.documents"
   : >"$sections"
   : >"$documents"
   for ((account = 1; account <= accounts; account++)); do
@@ -136,15 +147,36 @@ make_handset() {
       "$guid" "${lines//$'\n'/}" >>"$documents"
     printf '</characteristic></characteristic></wap-provisioningdoc>\n' >>"$documents"
   done
-  local preamble=$((bytes - $(stat -c %s "$sections")))
+  unset HANDSET_ROOT
+  # Notes of 100 bytes each, and a last one of 100 to 199 that makes up the size exactly.
+  local preamble=$((bytes - 3 - $(stat -c %s "$sections")))
+  local notes=$((preamble / 100 - 1))
+  local rest=$((preamble - notes * 100))
   {
     printf '\xEF\xBB\xBF'
-    for ((note = 0; note * 100 < preamble; note++)); do
-      printf '; note %06d %086d\r\n' "$note" 0
+    for ((note = 0; note < notes; note++)); do
+      printf '; note %06d %084d\r\n' "$note" 0
     done
+    printf '; %s\r\n' "$(printf '%*s' $((rest - 4)) '' | tr ' ' n)"
     cat "$sections"
   } >"$folder/config"
-  unset HANDSET_ROOT
+  # Within the reader's limits; each section's body is a few hundred bytes.
+  local size count longest
+  size=$(stat -c %s "$folder/config")
+  count=$(tr -cd '\n' <"$folder/config" | wc -c)
+  longest=$(awk '{ if (length($0) > most) most = length($0) } END { print most }' "$folder/config")
+  ((size == bytes && size <= limit[file] && count <= limit[lines] && longest <= limit[line])) ||
+    fail "$name's config has $size bytes, $count lines and lines up to $longest bytes, not" \
+      "$bytes bytes within the reader's limits of ${limit[file]} bytes, ${limit[lines]} lines" \
+      "and ${limit[line]} bytes a line"
+  {
+    printf 'Command line: [--autorepairall]\r\nAuto repair All\r\n'
+    for ((account = 1; account <= accounts; account++)); do
+      printf 'repairing [Account %d]: OK.\r\n' "$account"
+    done
+    printf 'Done\r\n'
+  } >"$work/$name.log"
+  { printf '\xEF\xBB\xBF' && cat "$work/$name.log"; } >"$work/$name.expected"
 }
 
 echo "Making two handsets: 20 accounts with a 0.1 MB config, 200 with a 1 MB one ..."
@@ -156,11 +188,12 @@ make_handset TwoHundred 200 1000000
 # folder, as the shell starts courierfix.exe.
 work_times() {
   local folder="$WINEPREFIX/drive_c/Program Files/$1" output="$work/$1.work" status=0
-  local documents
+  local documents log
   documents=$(wine_run 30 winepath -w "$work/$1.documents")
+  log=$(wine_run 30 winepath -w "$work/$1.log")
   wait_quiet
-  (cd "$folder" && HANDSET_ROOT="Software\\Bench\\$1" wine_run 900 courierfix_bench.exe repair \
-    "$documents" "$2" "$3" >"$output" 2>"$work/$1.err") || status=$?
+  (cd "$folder" && HANDSET_ROOT=${root[$1]} wine_run 900 courierfix_bench.exe repair \
+    "$documents" "$log" "$2" "$3" >"$output" 2>"$work/$1.err") || status=$?
   ((status == 0)) || fail "courierfix_bench repair on $1 exited with $status: $(said "$work/$1.err")"
   tr -d '\r' <"$output" | awk '$1 == "program" { print $2 }' >>"$times/$1.program"
   tr -d '\r' <"$output" | awk '$1 == "floor" { print $2 }' >>"$times/$1.floor"
@@ -175,22 +208,24 @@ done
 
 # process_times NAME ACCOUNTS: courierfix.exe --autorepairall, the empty program and
 # handset_floor.exe as processes on the handset NAME, one of each in turn, to $times/NAME.process,
-# NAME.empty and NAME.floor-process.
+# NAME.empty and NAME.floor-process; the program's log and the floor's are checked after each run.
 process_times() {
-  local folder="$WINEPREFIX/drive_c/Program Files/$1" documents
+  local folder="$WINEPREFIX/drive_c/Program Files/$1" documents log
   documents=$(wine_run 30 winepath -w "$work/$1.documents")
+  log=$(wine_run 30 winepath -w "$work/$1.log")
   cd "$folder"
-  export HANDSET_ROOT="Software\\Bench\\$1"
+  export HANDSET_ROOT=${root[$1]}
   # One run of each first, to warm the caches; not counted.
   elapsed courierfix.exe --autorepairall >/dev/null
   elapsed empty_program.exe >/dev/null
-  elapsed handset_floor.exe "$documents" >/dev/null
+  elapsed handset_floor.exe "$documents" "$log" >/dev/null
   wait_quiet
   for ((run = 0; run < runs; run++)); do
     elapsed courierfix.exe --autorepairall >>"$times/$1.process"
-    check_log "$folder" "$2"
+    check_log "$folder/log.txt" "$work/$1.expected"
     elapsed empty_program.exe >>"$times/$1.empty"
-    elapsed handset_floor.exe "$documents" >>"$times/$1.floor-process"
+    elapsed handset_floor.exe "$documents" "$log" >>"$times/$1.floor-process"
+    check_log "$folder/floor-log.txt" "$work/$1.expected"
   done
   unset HANDSET_ROOT
   cd "$top"
@@ -227,7 +262,7 @@ dialog_time() {
 }
 wait_quiet
 for ((run = 0; run < runs; run++)); do
-  HANDSET_ROOT='Software\Bench\Twenty' dialog_time main >>"$times/dialog.main"
+  HANDSET_ROOT=${root[Twenty]} dialog_time main >>"$times/dialog.main"
   dialog_time empty >>"$times/dialog.empty"
 done
 
@@ -278,8 +313,9 @@ results="$work/results.md"
   echo
   echo "Each figure is the median of the runs its row gives, with the fastest and the slowest run"
   echo "in brackets. The program's work is the repair of all saved accounts in process, from"
-  echo "start-up to shutdown; the handset's floor logs on, opens every store, hands the"
-  echo "configuration manager the same documents and logs off, and nothing else. The 200-account"
+  echo "start-up to shutdown; the handset's floor reads the same config bytes (16 KiB at a time"
+  echo "into one buffer), writes the same run log line by line, logs on, opens every store, hands"
+  echo "the configuration manager the same documents and logs off, and nothing else. The 200-account"
   echo "handset is timed in loops of its own, which take turns with the 20-account ones, a third"
   echo "of the runs each time. The whole-process rows add the start of a process under Wine to"
   echo "each side; the empty Win32 program does nothing but load USER32."
