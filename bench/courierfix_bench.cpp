@@ -21,6 +21,8 @@
 //                              stops the benchmark with exit code 1 and a line on stderr
 //   dialog main|empty          the creation of the main dialog up to the end of its
 //                              initialisation, or of an empty dialog, once, in a fresh process
+//   desktop                    holds the handset's desktop until its standard input ends; prints
+//                              "ready" once it does
 #include <windows.h>
 
 #include <chrono>
@@ -322,6 +324,48 @@ int BenchRepair(const std::wstring& documentsPath, const std::wstring& logPath, 
     return 0;
 }
 
+// Holds the handset's desktop for as long as its standard input is open: a window of its own
+// makes the desktop's owner start, and keeps it from closing between the benchmark's processes
+// as a handset's shell is always there. Prints "ready" once the window exists.
+int HoldDesktop() {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (window == nullptr) {
+        std::fprintf(stderr, "courierfix_bench: no window on the desktop (error %lu)\n",
+                     GetLastError());
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    // Messages are answered meanwhile, so that nothing sent to every window waits for this one;
+    // the end of the input ends the loop.
+    const DWORD mainThread = GetCurrentThreadId();
+    HANDLE reader = CreateThread(
+        nullptr, 0,
+        [](LPVOID thread) CALLBACK -> DWORD {
+            char byte = 0;
+            DWORD got = 0;
+            while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &got, nullptr) && got != 0) {
+            }
+            PostThreadMessageW(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(thread)), WM_QUIT, 0,
+                               0);
+            return 0;
+        },
+        reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(mainThread)), 0, nullptr);
+    if (reader == nullptr) {
+        DestroyWindow(window);
+        return 1;
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&message);
+    }
+    WaitForSingleObject(reader, INFINITE);
+    CloseHandle(reader);
+    DestroyWindow(window);
+    return 0;
+}
+
 INT_PTR CALLBACK EmptyDialogProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG;
 }
@@ -342,18 +386,31 @@ int BenchDialog(bool main) {
     } empty{
         {DS_SETFONT | WS_POPUP | WS_CAPTION, 0, 0, 0, 0, 150, 150}, 0, 0, 0, 8, L"MS Shell Dlg"};
 
+    const LPCDLGTEMPLATEW mainTemplate = LoadDialogTemplate(IDD_MAIN);
+    if (main && mainTemplate == nullptr) {
+        std::fprintf(stderr, "courierfix_bench: the main dialog's template was not found\n");
+        return 1;
+    }
+    // A dialog is a window of the desktop, which its owner makes: it must be there before the
+    // clock starts (the benchmark holds it; see "desktop").
+    if (!IsWindow(GetDesktopWindow())) {
+        std::fprintf(stderr, "courierfix_bench: no desktop window (error %lu)\n", GetLastError());
+        return 1;
+    }
+
     auto start = Clock::now();
     // The program registers the common controls just before it creates its dialog.
-    if (main) {
-        RegisterMainDialogControls();
-    }
-    HWND dialog = main ? CreateDialogIndirectParamW(instanceHandle, LoadDialogTemplate(IDD_MAIN),
-                                                    nullptr, MainDialogProc, 0)
-                       : CreateDialogIndirectParamW(instanceHandle, &empty.header, nullptr,
-                                                    EmptyDialogProc, 0);
+    const bool registered = !main || RegisterMainDialogControls();
+    HWND dialog =
+        main ? CreateDialogIndirectParamW(instanceHandle, mainTemplate, nullptr, MainDialogProc, 0)
+             : CreateDialogIndirectParamW(instanceHandle, &empty.header, nullptr, EmptyDialogProc,
+                                          0);
     long long took = MicrosecondsSince(start);
     if (dialog == nullptr) {
-        std::fprintf(stderr, "courierfix_bench: no dialog\n");
+        std::fprintf(stderr,
+                     "courierfix_bench: no %s dialog (error %lu; the common controls %s "
+                     "registered)\n",
+                     main ? "main" : "empty", GetLastError(), registered ? "were" : "were not");
         return 1;
     }
     std::printf("%lld\n", took);
@@ -387,8 +444,11 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"dialog" && argc == 3) {
         return BenchDialog(std::wstring(argv[2]) == L"main");
     }
+    if (mode == L"desktop" && argc == 2) {
+        return HoldDesktop();
+    }
     std::fprintf(stderr,
                  "usage: courierfix_bench repair DOCUMENTS LOG ACCOUNTS RUNS | limits | config "
-                 "FOLDER RUNS | dialog main|empty\n");
+                 "FOLDER RUNS | dialog main|empty | desktop\n");
     return 2;
 }

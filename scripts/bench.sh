@@ -13,7 +13,10 @@
 # a third of the runs each time, so that a slower spell of the machine falls on both sizes and not
 # on the growth from one to the other.
 #
-# Every run checks itself: a program that fails, a log that is not exactly the expected one, a document
+# Every step waits for what it needs: one persistent wineserver for the whole run (with-wine.sh)
+# and the handset's desktop, held from start to end as a handset's shell holds it, so that no
+# process meets a desktop that Wine closes a second after the last window program ended. Every
+# run checks itself: a program that fails, a log that is not exactly the expected one, a document
 # refused, a config not read whole or a timing that is missing stops the benchmark with its
 # reason. Writes build/benchmark/results.md (build-i686/benchmark for ARCH=i686) and prints it;
 # exits non-zero when a target is missed.
@@ -53,6 +56,22 @@ handset() {
   echo "${out//$'\r'/}"
 }
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# The handset's desktop, held until this script ends and closes the holder's input. Wine closes a
+# desktop one second after the last program with a window on it ended, and a program that starts
+# meanwhile may find it gone: the main dialog's creation then failed at random.
+mkfifo "$work/desktop.in"
+"$WINE" "$bin/courierfix_bench.exe" desktop <"$work/desktop.in" >"$work/desktop.out" \
+  2>"$work/desktop.err" &
+desktop_holder=$!
+exec {desktop_input}>"$work/desktop.in"
+for ((waited = 0; ; waited++)); do
+  grep -q ready "$work/desktop.out" 2>/dev/null && break
+  kill -0 "$desktop_holder" 2>/dev/null ||
+    fail "the desktop holder ended before the desktop was there, saying: $(said "$work/desktop.err")"
+  ((waited < 600)) || fail "the desktop was not there after 60 s"
+  sleep 0.1
+done
 
 # prefix_ticks: the CPU time, in clock ticks, that the prefix's Wine processes (its wineserver and
 # every program under it) have used so far.
@@ -265,6 +284,12 @@ for ((run = 0; run < runs; run++)); do
   HANDSET_ROOT=${root[Twenty]} dialog_time main >>"$times/dialog.main"
   dialog_time empty >>"$times/dialog.empty"
 done
+
+# The desktop is let go: its holder ends once its input does, and must have held it throughout.
+exec {desktop_input}>&-
+status=0
+wait "$desktop_holder" || status=$?
+((status == 0)) || fail "the desktop holder exited with $status, saying: $(said "$work/desktop.err")"
 
 # The table, with a verdict per target, from the timings of this run alone: first, that every
 # run gave its timing.
