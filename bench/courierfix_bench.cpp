@@ -12,6 +12,9 @@
 //                              opened, every document accepted, all of config read and
 //                              floor-log.txt exactly the lines of LOG); a run that fails stops the
 //                              benchmark with exit code 1 and a line on stderr
+//   memory LOG ACCOUNTS        the most heap that one run of the program's repair of all saved
+//                              accounts takes, checked as above: "peak BYTES", "budget BYTES" and
+//                              "config BYTES"
 //   limits                     the reader's limits: "file BYTES", "lines COUNT", "line BYTES"
 //                              and "section BYTES"
 //   config FOLDER RUNS         saving, then loading, the section of the account "Work" in a
@@ -38,6 +41,7 @@
 #include "store/config_file.h"
 #include "files/text_file.h"
 #include "floor_work.h"
+#include "handset/system/heap_budget.h"
 #include "ui/dialog_template.h"
 #include "ui/main_dialog.h"
 #include "ui/resource.h"
@@ -211,10 +215,12 @@ bool EmptyRunLog() {
     return true;
 }
 
-// One run of the program's repair of all saved accounts: how long it took, and why it failed, if
-// it did (checked after the run: exit code 0 and exactly the expected log).
+// One run of the program's repair of all saved accounts: how long it took, the most heap it took
+// over what the process held before, and why it failed, if it did (checked after the run: exit
+// code 0 and exactly the expected log).
 struct ProgramRun {
     long long microseconds = 0;
+    size_t heapPeak = 0;
     std::string fault;
 };
 
@@ -224,9 +230,12 @@ ProgramRun RunProgramWork(const std::string& expectedLog) {
         run.fault = "log.txt could not be emptied";
         return run;
     }
+    const size_t before = handset::HeapInUse();
+    handset::ResetHeapPeak();
     const auto start = Clock::now();
     const int exitCode = RunCourierfix(GetModuleHandleW(nullptr), L"--autorepairall", NoDialog);
     run.microseconds = MicrosecondsSince(start);
+    run.heapPeak = handset::HeapPeak() - before;
     run.fault = LogFault(GetRunLogPath(), "log.txt", expectedLog);
     if (exitCode != 0) {
         run.fault = "the repair exited with " + std::to_string(exitCode) +
@@ -321,6 +330,25 @@ int BenchRepair(const std::wstring& documentsPath, const std::wstring& logPath, 
             ++run;
         }
     }
+    return 0;
+}
+
+// The most heap that one run of the repair of all saved accounts takes, in a process that has
+// done nothing else: "peak BYTES", "budget BYTES" and "config BYTES".
+int BenchMemory(const std::wstring& logPath, int accounts) {
+    const std::vector<std::string> lines = ReadFloorLines(logPath);
+    if (static_cast<int>(lines.size()) != accounts + 3) {
+        std::fprintf(stderr, "courierfix_bench: %zu log lines for %d accounts\n", lines.size(),
+                     accounts);
+        return 1;
+    }
+    const ProgramRun run = RunProgramWork(ExpectedLog(lines));
+    if (!run.fault.empty()) {
+        std::fprintf(stderr, "courierfix_bench: %s\n", run.fault.c_str());
+        return 1;
+    }
+    std::printf("peak %zu\nbudget %zu\nconfig %lld\n", run.heapPeak, handset::HeapBudget(),
+                ConfigBytes());
     return 0;
 }
 
@@ -436,6 +464,9 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"repair" && argc == 6) {
         return BenchRepair(argv[2], argv[3], _wtoi(argv[4]), _wtoi(argv[5]));
     }
+    if (mode == L"memory" && argc == 4) {
+        return BenchMemory(argv[2], _wtoi(argv[3]));
+    }
     if (mode == L"limits" && argc == 2) {
         std::printf("file %llu\nlines %zu\nline %zu\nsection %zu\n", MaxTextFileBytes, MaxTextLines,
                     MaxTextLineBytes, MaxSectionBytes);
@@ -447,8 +478,7 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"desktop" && argc == 2) {
         return HoldDesktop();
     }
-    std::fprintf(stderr,
-                 "usage: courierfix_bench repair DOCUMENTS LOG ACCOUNTS RUNS | limits | config "
-                 "FOLDER RUNS | dialog main|empty | desktop\n");
+    std::fprintf(stderr, "usage: courierfix_bench repair DOCUMENTS LOG ACCOUNTS RUNS | memory LOG "
+                         "ACCOUNTS | limits | config FOLDER RUNS | dialog main|empty | desktop\n");
     return 2;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # make bench: how fast Courierfix is, each figure measured side by side with its baseline, as the
-# median of RUNS runs with their minimum and maximum.
+# median of RUNS runs with their minimum and maximum, and how much memory one run takes.
 #
 # The targets are on the work itself, timed in process by courierfix_bench.exe: the repair of all
 # saved accounts the whole way the program does it, against the handset's floor, one of each in
@@ -11,7 +11,8 @@
 # one of 20, and no loop starts before the prefix's Wine processes are idle, so that none pays for
 # work that Wine still does for the one before it. The two handsets' in-process loops take turns,
 # a third of the runs each time, so that a slower spell of the machine falls on both sizes and not
-# on the growth from one to the other.
+# on the growth from one to the other. The memory rows give the most heap one run took, against
+# the heap a handset gives a process.
 #
 # Every step waits for what it needs: one persistent wineserver for the whole run (with-wine.sh)
 # and the handset's desktop, held from start to end as a handset's shell holds it, so that no
@@ -136,37 +137,43 @@ done < <(wine_run 60 "$bin/courierfix_bench.exe" limits | tr -d '\r')
   fail "courierfix_bench limits gave no limits"
 
 parms=(INSERVER OUTSERVER AUTHSECRET SMTPALTAUTHNAME SMTPALTPASSWORD SMTPALTDOMAIN)
-# make_handset NAME ACCOUNTS BYTES: a handset of its own (HANDSET_ROOT) with ACCOUNTS mail
-# accounts that lost their settings, courierfix.exe and the bench's programs installed in a
-# folder of its own with a config of exactly BYTES bytes saving them all (a preamble of notes
-# makes up the size), and, for the handset's floor, the documents that repair them, one per line.
-# NAME.log holds the lines the run log must hold, NAME.expected the log itself as the program
-# writes it.
+# make_handset NAME ACCOUNTS BYTES [STORES]: a handset of its own (HANDSET_ROOT) with ACCOUNTS
+# mail accounts that lost their settings, or the stores and sections of the handset STORES made
+# before, courierfix.exe and the bench's programs installed in a folder of its own with a config of
+# exactly BYTES bytes saving them all (a preamble of notes makes up the size), and, for the
+# handset's floor, the documents that repair them, one per line. NAME.log holds the lines the run
+# log must hold, NAME.expected the log itself as the program writes it.
 declare -A root
 make_handset() {
-  local name=$1 accounts=$2 bytes=$3
+  local name=$1 accounts=$2 bytes=$3 stores=${4:-}
   local folder="$WINEPREFIX/drive_c/Program Files/$name"
   local sections="$work/$name.sections" documents="$work/$name.documents"
-  root[$name]="Software\\Bench\\$name"
-  export HANDSET_ROOT=${root[$name]}
   mkdir -p "$folder"
   cp "$bin/courierfix.exe" "$bin/courierfix_bench.exe" "$bin/handset_floor.exe" \
     "$bin/empty_program.exe" "$folder/"
-  handset clear >/dev/null
-  : >"$sections"
-  : >"$documents"
-  for ((account = 1; account <= accounts; account++)); do
-    local guid lines=""
-    guid=$(handset add-store "Account $account" INSERVER=lost)
-    for parm in "${parms[@]}"; do
-      lines+=$(printf '<parm name="%s" value="%s%d"/>' "$parm" "${parm,,}-" "$account")$'\n'
+  if [[ -n "$stores" ]]; then
+    root[$name]=${root[$stores]}
+    cp "$work/$stores.sections" "$sections"
+    cp "$work/$stores.documents" "$documents"
+  else
+    root[$name]="Software\\Bench\\$name"
+    export HANDSET_ROOT=${root[$name]}
+    handset clear >/dev/null
+    : >"$sections"
+    : >"$documents"
+    for ((account = 1; account <= accounts; account++)); do
+      local guid lines=""
+      guid=$(handset add-store "Account $account" INSERVER=lost)
+      for parm in "${parms[@]}"; do
+        lines+=$(printf '<parm name="%s" value="%s%d"/>' "$parm" "${parm,,}-" "$account")$'\n'
+      done
+      printf '[Account %d]\r\n%s' "$account" "${lines//$'\n'/$'\r\n'}" >>"$sections"
+      printf '<wap-provisioningdoc><characteristic type="EMAIL2"><characteristic type="%s">%s' \
+        "$guid" "${lines//$'\n'/}" >>"$documents"
+      printf '</characteristic></characteristic></wap-provisioningdoc>\n' >>"$documents"
     done
-    printf '[Account %d]\r\n%s' "$account" "${lines//$'\n'/$'\r\n'}" >>"$sections"
-    printf '<wap-provisioningdoc><characteristic type="EMAIL2"><characteristic type="%s">%s' \
-      "$guid" "${lines//$'\n'/}" >>"$documents"
-    printf '</characteristic></characteristic></wap-provisioningdoc>\n' >>"$documents"
-  done
-  unset HANDSET_ROOT
+    unset HANDSET_ROOT
+  fi
   # Notes of 100 bytes each, and a last one of 100 to 199 that makes up the size exactly.
   local preamble=$((bytes - 3 - $(stat -c %s "$sections")))
   local notes=$((preamble / 100 - 1))
@@ -198,9 +205,11 @@ make_handset() {
   { printf '\xEF\xBB\xBF' && cat "$work/$name.log"; } >"$work/$name.expected"
 }
 
-echo "Making two handsets: 20 accounts with a 0.1 MB config, 200 with a 1 MB one ..."
+echo "Making three handsets: 20 accounts with a 0.1 MB config, 200 with a 1 MB one, and 200 with"
+echo "the largest config the program reads (${limit[file]} bytes) ..."
 make_handset Twenty 20 100000
 make_handset TwoHundred 200 1000000
+make_handset Largest 200 "${limit[file]}" TwoHundred
 
 # work_times NAME ACCOUNTS COUNT: COUNT runs of the program's work and the floor's, in process on
 # the handset NAME, added to $times/NAME.program and $times/NAME.floor. Started from the program
@@ -224,6 +233,34 @@ for ((turn = 0; turn < turns; turn++)); do
   work_times Twenty 20 "$count"
   work_times TwoHundred 200 "$count"
 done
+
+# memory NAME ACCOUNTS: the most heap one run of the program takes on the handset NAME, in a
+# process of its own, to $work/NAME.memory ("peak BYTES", "budget BYTES", "config BYTES").
+memory() {
+  local folder="$WINEPREFIX/drive_c/Program Files/$1" log status=0
+  log=$(wine_run 30 winepath -w "$work/$1.log")
+  (cd "$folder" && HANDSET_ROOT=${root[$1]} wine_run 120 courierfix_bench.exe memory "$log" "$2" \
+    >"$work/$1.memory.out" 2>"$work/$1.err") || status=$?
+  ((status == 0)) || fail "courierfix_bench memory on $1 exited with $status: $(said "$work/$1.err")"
+  tr -d '\r' <"$work/$1.memory.out" >"$work/$1.memory"
+  grep -q '^peak [0-9]' "$work/$1.memory" || fail "courierfix_bench memory on $1 gave no peak"
+}
+echo "Measuring the heap one run takes ..."
+memory Twenty 20
+memory TwoHundred 200
+memory Largest 200
+# The largest config is the largest the program reads: one byte more and it reads none of it.
+largest="$WINEPREFIX/drive_c/Program Files/Largest"
+cp "$largest/config" "$work/Largest.config"
+printf ';' >>"$largest/config"
+status=0
+(cd "$largest" && HANDSET_ROOT=${root[Largest]} wine_run 120 courierfix.exe --autorepairall \
+  2>"$work/Largest.err") || status=$?
+printf '\xEF\xBB\xBFCommand line: [--autorepairall]\r\nAuto repair All\r\nDone\r\n' \
+  >"$work/Unread.expected"
+((status == 1)) || fail "a config one byte over the largest gave exit status $status, not 1"
+check_log "$largest/log.txt" "$work/Unread.expected"
+cp "$work/Largest.config" "$largest/config"
 
 # process_times NAME ACCOUNTS: courierfix.exe --autorepairall, the empty program and
 # handset_floor.exe as processes on the handset NAME, one of each in turn, to $times/NAME.process,
@@ -310,6 +347,29 @@ median() { stats "$1" | cut -d' ' -f1; }
 ratio() { awk -v a="$(median "$1")" -v b="$(median "$2")" 'BEGIN { printf "%.2f", a / b }'; }
 # row MEASURE MEASURED BASELINE COMPARISON TARGET RESULT
 row() { echo "| $1 | $runs | $(spread "$2") | $(spread "$3") | $4 | $5 | $6 |"; }
+# bytes COUNT: COUNT bytes, with thousands apart, and in MiB.
+bytes() {
+  awk -v n="$1" 'BEGIN {
+    s = sprintf("%d", n); t = ""
+    while (length(s) > 3) { t = "," substr(s, length(s) - 2) t; s = substr(s, 1, length(s) - 3) }
+    printf "%s%s bytes (%.2f MiB)", s, t, n / 1048576 }'
+}
+memory_of() { awk -v what="$2" '$1 == what { print $2 }' "$work/$1.memory"; }
+# memory_row NAME WHAT: the most heap one run took on the handset NAME, against the budget, and
+# the target of 2 MiB and three bytes per byte of config; sets memory_verdict.
+memory_row() {
+  local peak budget config target
+  peak=$(memory_of "$1" peak)
+  budget=$(memory_of "$1" budget)
+  config=$(memory_of "$1" config)
+  target=$((2 * 1048576 + 3 * config))
+  memory_verdict=$(verdict "$peak <= $target && $peak <= $budget")
+  echo "| Most heap one run of \`--autorepairall\` takes, $2 | 1 | $(bytes "$peak") |" \
+    "budget $(bytes "$budget") | $(awk -v p="$peak" -v b="$budget" \
+      'BEGIN { printf "%.0f%% of the budget", 100 * p / b }') |" \
+    "<= 2 MiB + 3 × $(bytes "$config" | sed 's/ (.*//') of config = $(bytes "$target") |" \
+    "$memory_verdict |"
+}
 
 work20=$(ratio Twenty.program Twenty.floor)
 work200=$(ratio TwoHundred.program TwoHundred.floor)
@@ -343,7 +403,10 @@ results="$work/results.md"
   echo "the configuration manager the same documents and logs off, and nothing else. The 200-account"
   echo "handset is timed in loops of its own, which take turns with the 20-account ones, a third"
   echo "of the runs each time. The whole-process rows add the start of a process under Wine to"
-  echo "each side; the empty Win32 program does nothing but load USER32."
+  echo "each side; the empty Win32 program does nothing but load USER32. The memory rows give the"
+  echo "most heap that one run of the program took, in a process of its own, over what the process"
+  echo "held before it: the handset's heap counter's peak, against the heap a handset gives a"
+  echo "process."
   echo
   echo "| Measure | Runs | Measured | Baseline | Comparison | Target | Result |"
   echo "|---|---|---|---|---|---|---|"
@@ -359,6 +422,12 @@ results="$work/results.md"
     "ratio $load_ratio" "ratio <= 12" "$s5"
   row "Main dialog ready vs an empty dialog" dialog.main dialog.empty \
     "$(ms "$dialog_more") ms more" "<= 100 ms more" "$s6"
+  memory_row Twenty "20 accounts (0.1 MB config)"
+  m1=$memory_verdict
+  memory_row TwoHundred "200 accounts (1 MB config)"
+  m2=$memory_verdict
+  memory_row Largest "200 accounts, the largest config the program reads (1 MiB)"
+  m3=$memory_verdict
   for name in Twenty TwoHundred; do
     accounts=$([[ $name == Twenty ]] && echo 20 || echo 200)
     row "For reference: \`courierfix.exe --autorepairall\`, $accounts accounts, vs an empty Win32 program" \
@@ -370,7 +439,7 @@ results="$work/results.md"
 } >"$results"
 echo
 cat "$results"
-if [[ "$s1$s2$s3$s4$s5$s6" == *MISSED* ]]; then
+if [[ "$s1$s2$s3$s4$s5$s6$m1$m2$m3" == *MISSED* ]]; then
   echo "bench: a target was missed" >&2
   exit 1
 fi
