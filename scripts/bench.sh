@@ -23,6 +23,9 @@
 # exits non-zero when a target is missed.
 set -Eeuo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+# Wine's own errors go to each program's standard error, so that a program that Wine could not
+# start or run says why.
+export WINEDEBUG=${WINEDEBUG:-fixme-all}
 source "$top/scripts/wine-env.sh"
 runs=${RUNS:-51}
 
@@ -34,7 +37,12 @@ if [[ "${BENCH_INSIDE:-}" != 1 ]]; then
   # the wineserver waits for the other core to wake: on a virtual machine that made the same work
   # take 4 ms in one run and 40 ms in the next, however quiet the machine.
   core=$(taskset -cp $$ | sed 's/.*: //; s/,.*//; s/-.*//')
-  BENCH_CORES=$(nproc) BENCH_INSIDE=1 exec taskset -c "$core" xvfb-run -a \
+  # And without address-space randomization: Debian's Wine 8 has no preloader to hold its fixed
+  # addresses from the start, and its 64-bit loader lies at 0x7d000000, where this kernel starts
+  # the loader's heap anywhere in the GiB above it. About once in a few thousand starts the heap
+  # covered 0x7ffe0000, and the program ended with 1 before it ran ("failed to map the shared user
+  # data"). Without randomization the heap begins right after the loader.
+  BENCH_CORES=$(nproc) BENCH_INSIDE=1 exec setarch "$(uname -m)" -R taskset -c "$core" xvfb-run -a \
     -s "-screen 0 240x320x24" "$top/scripts/with-wine.sh" "$top/$BUILD/benchmark/handset" "$0"
 fi
 
@@ -45,6 +53,13 @@ mkdir -p "$times"
 fail() {
   echo "bench: $*" >&2
   exit 1
+}
+# windows_path FILE: FILE's path as the handset's programs name it.
+windows_path() {
+  local out status=0
+  out=$(wine_run 30 winepath -w "$1" 2>"$work/winepath.err") || status=$?
+  ((status == 0)) || fail "winepath $1 exited with $status, saying: $(said "$work/winepath.err")"
+  echo "$out"
 }
 # said FILE: what a program wrote to FILE, its standard error, to follow the reason it failed.
 said() { tr -d '\r' <"$1" | head -c 2000; }
@@ -217,8 +232,8 @@ make_handset Largest 200 "${limit[file]}" TwoHundred
 work_times() {
   local folder="$WINEPREFIX/drive_c/Program Files/$1" output="$work/$1.work" status=0
   local documents log
-  documents=$(wine_run 30 winepath -w "$work/$1.documents")
-  log=$(wine_run 30 winepath -w "$work/$1.log")
+  documents=$(windows_path "$work/$1.documents")
+  log=$(windows_path "$work/$1.log")
   wait_quiet
   (cd "$folder" && HANDSET_ROOT=${root[$1]} wine_run 900 courierfix_bench.exe repair \
     "$documents" "$log" "$2" "$3" >"$output" 2>"$work/$1.err") || status=$?
@@ -238,7 +253,7 @@ done
 # process of its own, to $work/NAME.memory ("peak BYTES", "budget BYTES", "config BYTES").
 memory() {
   local folder="$WINEPREFIX/drive_c/Program Files/$1" log status=0
-  log=$(wine_run 30 winepath -w "$work/$1.log")
+  log=$(windows_path "$work/$1.log")
   (cd "$folder" && HANDSET_ROOT=${root[$1]} wine_run 120 courierfix_bench.exe memory "$log" "$2" \
     >"$work/$1.memory.out" 2>"$work/$1.err") || status=$?
   ((status == 0)) || fail "courierfix_bench memory on $1 exited with $status: $(said "$work/$1.err")"
@@ -267,8 +282,8 @@ cp "$work/Largest.config" "$largest/config"
 # NAME.empty and NAME.floor-process; the program's log and the floor's are checked after each run.
 process_times() {
   local folder="$WINEPREFIX/drive_c/Program Files/$1" documents log
-  documents=$(wine_run 30 winepath -w "$work/$1.documents")
-  log=$(wine_run 30 winepath -w "$work/$1.log")
+  documents=$(windows_path "$work/$1.documents")
+  log=$(windows_path "$work/$1.log")
   cd "$folder"
   export HANDSET_ROOT=${root[$1]}
   # One run of each first, to warm the caches; not counted.
@@ -297,7 +312,7 @@ mkdir -p "$config_dir"
 # LINES.load, one timing per line. A failure of the timing program stops the benchmark.
 wait_quiet
 status=0
-wine_run 900 "$bin/courierfix_bench.exe" config "$(wine_run 30 winepath -w "$config_dir")" \
+wine_run 900 "$bin/courierfix_bench.exe" config "$(windows_path "$config_dir")" \
   "$runs" >"$work/config.out" 2>"$work/config.err" || status=$?
 ((status == 0)) || fail "courierfix_bench config exited with $status: $(said "$work/config.err")"
 for lines in 1000 10000; do
@@ -311,9 +326,11 @@ done
 echo "Timing the main dialog's initialisation against an empty dialog ..."
 dialog_time() {
   local out status=0
-  out=$(wine_run 60 "$bin/courierfix_bench.exe" dialog "$1" 2>&1 | tr -d '\r') || status=$?
+  out=$(wine_run 60 "$bin/courierfix_bench.exe" dialog "$1" 2>"$work/dialog.err" | tr -d '\r') ||
+    status=$?
   ((status == 0)) && [[ "$out" =~ ^[0-9]+$ ]] ||
-    fail "courierfix_bench dialog $1 exited with $status, saying: $out"
+    fail "courierfix_bench dialog $1 exited with $status, printing \"$out\" and saying:" \
+      "$(said "$work/dialog.err")"
   echo "$out"
 }
 wait_quiet
