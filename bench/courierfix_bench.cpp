@@ -1,16 +1,22 @@
 // courierfix_bench.exe: timings that need the program's own code in process. Prints one number
-// per line, in microseconds.
+// per line, in microseconds, unless said otherwise.
 //
-//   repair DOCUMENTS ACCOUNTS RUNS
+//   repair DOCUMENTS LOG ACCOUNTS RUNS
 //                              the repair of all saved accounts, the whole way the program does
 //                              it from start-up to shutdown, and the handset's floor with the
-//                              documents of DOCUMENTS, alternately: "program US" and "floor US"
-//                              for each run. The program must lie in the program folder of a
-//                              handset with ACCOUNTS stores and a config saving them all. Every
-//                              run is checked (exit code 0, ACCOUNTS repairs logged OK and
-//                              nothing else, "Done" last; ACCOUNTS stores opened and every
-//                              document accepted); a run that fails stops the benchmark with
-//                              exit code 1 and a line on stderr
+//                              documents of DOCUMENTS and the log lines of LOG, alternately:
+//                              "program US" and "floor US" for each run. The program must lie in
+//                              the program folder of a handset with ACCOUNTS stores and a config
+//                              saving them all. Every run is checked (the program: exit code 0
+//                              and log.txt exactly the lines of LOG; the floor: ACCOUNTS stores
+//                              opened, every document accepted, all of config read and
+//                              floor-log.txt exactly the lines of LOG); a run that fails stops the
+//                              benchmark with exit code 1 and a line on stderr
+//   memory LOG ACCOUNTS        the most heap that one run of the program's repair of all saved
+//                              accounts takes, checked as above: "peak BYTES", "budget BYTES" and
+//                              "config BYTES"
+//   limits                     the reader's limits: "file BYTES", "lines COUNT", "line BYTES"
+//                              and "section BYTES"
 //   config FOLDER RUNS         saving, then loading, the section of the account "Work" in a
 //                              config of about 1,000 lines and in one of 10,000, in folders of
 //                              FOLDER, the sizes in turn: "save LINES US" and "load LINES US"
@@ -18,10 +24,13 @@
 //                              stops the benchmark with exit code 1 and a line on stderr
 //   dialog main|empty          the creation of the main dialog up to the end of its
 //                              initialisation, or of an empty dialog, once, in a fresh process
+//   desktop                    holds the handset's desktop until its standard input ends; prints
+//                              "ready" once it does
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +41,7 @@
 #include "store/config_file.h"
 #include "files/text_file.h"
 #include "floor_work.h"
+#include "handset/system/heap_budget.h"
 #include "ui/dialog_template.h"
 #include "ui/main_dialog.h"
 #include "ui/resource.h"
@@ -145,6 +155,54 @@ int BenchConfig(const std::wstring& folder, int runs) {
 
 void NoDialog() {}
 
+// The bytes of a file, or nothing when it cannot be read.
+std::optional<std::string> FileBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    const bool whole =
+        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) != FALSE &&
+        read == bytes.size();
+    CloseHandle(file);
+    return whole ? std::optional<std::string>(std::move(bytes)) : std::nullopt;
+}
+
+// The log that a run must leave: the lines the benchmark made, as the program writes them.
+std::string ExpectedLog(const std::vector<std::string>& lines) {
+    std::string bytes(Utf8ByteOrderMark);
+    for (const std::string& line : lines) {
+        bytes += line + "\r\n";
+    }
+    return bytes;
+}
+
+// Why the log at path is not the expected one, naming its first line that differs; empty when it
+// is.
+std::string LogFault(const std::wstring& path, const char* name, const std::string& expected) {
+    const std::optional<std::string> bytes = FileBytes(path);
+    if (!bytes) {
+        return std::string(name) + " could not be read";
+    }
+    if (*bytes == expected) {
+        return {};
+    }
+    size_t at = 0;
+    int line = 1;
+    while (at < bytes->size() && at < expected.size() && (*bytes)[at] == expected[at]) {
+        line += (*bytes)[at++] == '\n';
+    }
+    const size_t lineStart = bytes->rfind('\n', at == 0 ? 0 : at - 1);
+    const size_t from = lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1;
+    const std::string found = bytes->substr(from, bytes->find_first_of("\r\n", from) - from);
+    return std::string(name) + " differs from the expected log at line " + std::to_string(line) +
+           (from >= bytes->size() ? ", which it lacks"
+                                  : ", which reads \"" + found.substr(0, 120) + "\"");
+}
+
 // Empties log.txt, so that a run that wrote no log of its own cannot pass on the last one's. The
 // program still replaces a log that is there, as at every start on a handset.
 bool EmptyRunLog() {
@@ -157,46 +215,71 @@ bool EmptyRunLog() {
     return true;
 }
 
-// Why the log of a run of the repair of all saved accounts does not show every one of the
-// accounts repaired, or empty when it does.
-std::string RunLogFault(int accounts) {
-    TextLineReader reader(GetRunLogPath());
-    std::string_view bytes;
-    std::wstring line, last;
-    int repaired = 0;
-    while (reader.ReadLineBytes(bytes)) {
-        line = DecodeLine(bytes);
-        if (line.find(L"FAILED") != std::wstring::npos ||
-            line.find(L"not found") != std::wstring::npos) {
-            return "a repair is logged as failed";
-        }
-        repaired += line.starts_with(L"repairing [") && line.ends_with(L"]: OK.");
-        last = line;
+// One run of the program's repair of all saved accounts: how long it took, the most heap it took
+// over what the process held before, and why it failed, if it did (checked after the run: exit
+// code 0 and exactly the expected log).
+struct ProgramRun {
+    long long microseconds = 0;
+    size_t heapPeak = 0;
+    std::string fault;
+};
+
+ProgramRun RunProgramWork(const std::string& expectedLog) {
+    ProgramRun run;
+    if (!EmptyRunLog()) {
+        run.fault = "log.txt could not be emptied";
+        return run;
     }
-    if (!reader.IsOpen() || reader.Failed()) {
-        return "log.txt could not be read";
+    const size_t before = handset::HeapInUse();
+    handset::ResetHeapPeak();
+    const auto start = Clock::now();
+    const int exitCode = RunCourierfix(GetModuleHandleW(nullptr), L"--autorepairall", NoDialog);
+    run.microseconds = MicrosecondsSince(start);
+    run.heapPeak = handset::HeapPeak() - before;
+    run.fault = LogFault(GetRunLogPath(), "log.txt", expectedLog);
+    if (exitCode != 0) {
+        run.fault = "the repair exited with " + std::to_string(exitCode) +
+                    (run.fault.empty() ? "" : "; " + run.fault);
     }
-    if (repaired != accounts) {
-        return "log.txt holds " + std::to_string(repaired) + " repairs logged OK, not " +
-               std::to_string(accounts);
-    }
-    if (last != L"Done") {
-        return "log.txt does not end with Done";
-    }
-    return {};
+    return run;
 }
 
 // One run of the program's work, timed, then checked; -1 after a line on stderr on a failure.
-long long TimeProgramWork(int accounts) {
-    if (!EmptyRunLog()) {
-        std::fprintf(stderr, "courierfix_bench: log.txt could not be emptied\n");
+long long TimeProgramWork(const std::string& expectedLog) {
+    const ProgramRun run = RunProgramWork(expectedLog);
+    if (!run.fault.empty()) {
+        std::fprintf(stderr, "courierfix_bench: %s\n", run.fault.c_str());
         return -1;
     }
+    return run.microseconds;
+}
+
+// What the floor's runs are checked against.
+struct FloorCheck {
+    int accounts;
+    long long configBytes;
+    std::string expectedLog;
+};
+
+// One run of the floor's work, timed, then checked; -1 after a line on stderr on a failure.
+long long TimeFloorWork(const FloorInput& input, const FloorCheck& check) {
+    const std::wstring config = FileBesideProgram(L"config");
+    const std::wstring floorLog = FileBesideProgram(L"floor-log.txt");
     const auto start = Clock::now();
-    const int exitCode = RunCourierfix(GetModuleHandleW(nullptr), L"--autorepairall", NoDialog);
+    const FloorOutcome outcome = RunFloorWork(config, floorLog, input);
     const long long took = MicrosecondsSince(start);
-    std::string fault = exitCode != 0 ? "the repair exited with " + std::to_string(exitCode)
-                                      : RunLogFault(accounts);
+    std::string fault = outcome.fault;
+    if (fault.empty() && outcome.storesOpened != check.accounts) {
+        fault = "the floor opened " + std::to_string(outcome.storesOpened) + " stores of " +
+                std::to_string(check.accounts);
+    }
+    if (fault.empty() && outcome.configBytes != check.configBytes) {
+        fault = "the floor read " + std::to_string(outcome.configBytes) + " bytes of config, not " +
+                std::to_string(check.configBytes);
+    }
+    if (fault.empty()) {
+        fault = LogFault(floorLog, "floor-log.txt", check.expectedLog);
+    }
     if (!fault.empty()) {
         std::fprintf(stderr, "courierfix_bench: %s\n", fault.c_str());
         return -1;
@@ -204,33 +287,41 @@ long long TimeProgramWork(int accounts) {
     return took;
 }
 
-// One run of the floor's work, timed, then checked; -1 after a line on stderr on a failure.
-long long TimeFloorWork(const std::vector<std::wstring>& documents, int accounts) {
-    const auto start = Clock::now();
-    const FloorOutcome outcome = RunFloorWork(documents);
-    const long long took = MicrosecondsSince(start);
-    if (!outcome.allAccepted || outcome.storesOpened != accounts) {
-        std::fprintf(stderr, "courierfix_bench: the floor opened %d stores of %d and %s\n",
-                     outcome.storesOpened, accounts,
-                     outcome.allAccepted ? "had every document accepted"
-                                         : "had a document refused");
+// The size of config beside the program, or -1.
+long long ConfigBytes() {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(GetConfigFilePath().c_str(), GetFileExInfoStandard, &data)) {
         return -1;
     }
-    return took;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-int BenchRepair(const std::wstring& documentsPath, int accounts, int runs) {
-    const std::vector<std::wstring> documents = ReadFloorDocuments(documentsPath);
-    if (static_cast<int>(documents.size()) != accounts) {
-        std::fprintf(stderr, "courierfix_bench: %zu documents for %d accounts\n", documents.size(),
-                     accounts);
+// The floor's input, checked against the accounts it is for; false after a line on stderr.
+bool ReadCheckedInput(const std::wstring& documentsPath, const std::wstring& logPath, int accounts,
+                      FloorInput& input) {
+    input = ReadFloorInput(documentsPath, logPath);
+    // The command line, "Auto repair All", one line per account and "Done".
+    if (static_cast<int>(input.documents.size()) != accounts ||
+        static_cast<int>(input.logLines.size()) != accounts + 3) {
+        std::fprintf(stderr, "courierfix_bench: %zu documents and %zu log lines for %d accounts\n",
+                     input.documents.size(), input.logLines.size(), accounts);
+        return false;
+    }
+    return true;
+}
+
+int BenchRepair(const std::wstring& documentsPath, const std::wstring& logPath, int accounts,
+                int runs) {
+    FloorInput input;
+    if (!ReadCheckedInput(documentsPath, logPath, accounts, input)) {
         return 1;
     }
+    const FloorCheck check{accounts, ConfigBytes(), ExpectedLog(input.logLines)};
     // One of each in turn, so that whatever the machine does meanwhile falls on both alike.
     WarmUp warmUp;
     for (int run = 0; run < runs;) {
-        const long long program = TimeProgramWork(accounts);
-        const long long floor = program < 0 ? -1 : TimeFloorWork(documents, accounts);
+        const long long program = TimeProgramWork(check.expectedLog);
+        const long long floor = program < 0 ? -1 : TimeFloorWork(input, check);
         if (floor < 0) {
             return 1;
         }
@@ -239,6 +330,67 @@ int BenchRepair(const std::wstring& documentsPath, int accounts, int runs) {
             ++run;
         }
     }
+    return 0;
+}
+
+// The most heap that one run of the repair of all saved accounts takes, in a process that has
+// done nothing else: "peak BYTES", "budget BYTES" and "config BYTES".
+int BenchMemory(const std::wstring& logPath, int accounts) {
+    const std::vector<std::string> lines = ReadFloorLines(logPath);
+    if (static_cast<int>(lines.size()) != accounts + 3) {
+        std::fprintf(stderr, "courierfix_bench: %zu log lines for %d accounts\n", lines.size(),
+                     accounts);
+        return 1;
+    }
+    const ProgramRun run = RunProgramWork(ExpectedLog(lines));
+    if (!run.fault.empty()) {
+        std::fprintf(stderr, "courierfix_bench: %s\n", run.fault.c_str());
+        return 1;
+    }
+    std::printf("peak %zu\nbudget %zu\nconfig %lld\n", run.heapPeak, handset::HeapBudget(),
+                ConfigBytes());
+    return 0;
+}
+
+// Holds the handset's desktop for as long as its standard input is open: a window of its own
+// makes the desktop's owner start, and keeps it from closing between the benchmark's processes
+// as a handset's shell is always there. Prints "ready" once the window exists.
+int HoldDesktop() {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (window == nullptr) {
+        std::fprintf(stderr, "courierfix_bench: no window on the desktop (error %lu)\n",
+                     GetLastError());
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    // Messages are answered meanwhile, so that nothing sent to every window waits for this one;
+    // the end of the input ends the loop.
+    const DWORD mainThread = GetCurrentThreadId();
+    HANDLE reader = CreateThread(
+        nullptr, 0,
+        [](LPVOID thread) CALLBACK -> DWORD {
+            char byte = 0;
+            DWORD got = 0;
+            while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &got, nullptr) && got != 0) {
+            }
+            PostThreadMessageW(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(thread)), WM_QUIT, 0,
+                               0);
+            return 0;
+        },
+        reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(mainThread)), 0, nullptr);
+    if (reader == nullptr) {
+        DestroyWindow(window);
+        return 1;
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&message);
+    }
+    WaitForSingleObject(reader, INFINITE);
+    CloseHandle(reader);
+    DestroyWindow(window);
     return 0;
 }
 
@@ -262,18 +414,31 @@ int BenchDialog(bool main) {
     } empty{
         {DS_SETFONT | WS_POPUP | WS_CAPTION, 0, 0, 0, 0, 150, 150}, 0, 0, 0, 8, L"MS Shell Dlg"};
 
+    const LPCDLGTEMPLATEW mainTemplate = LoadDialogTemplate(IDD_MAIN);
+    if (main && mainTemplate == nullptr) {
+        std::fprintf(stderr, "courierfix_bench: the main dialog's template was not found\n");
+        return 1;
+    }
+    // A dialog is a window of the desktop, which its owner makes: it must be there before the
+    // clock starts (the benchmark holds it; see "desktop").
+    if (!IsWindow(GetDesktopWindow())) {
+        std::fprintf(stderr, "courierfix_bench: no desktop window (error %lu)\n", GetLastError());
+        return 1;
+    }
+
     auto start = Clock::now();
     // The program registers the common controls just before it creates its dialog.
-    if (main) {
-        RegisterMainDialogControls();
-    }
-    HWND dialog = main ? CreateDialogIndirectParamW(instanceHandle, LoadDialogTemplate(IDD_MAIN),
-                                                    nullptr, MainDialogProc, 0)
-                       : CreateDialogIndirectParamW(instanceHandle, &empty.header, nullptr,
-                                                    EmptyDialogProc, 0);
+    const bool registered = !main || RegisterMainDialogControls();
+    HWND dialog =
+        main ? CreateDialogIndirectParamW(instanceHandle, mainTemplate, nullptr, MainDialogProc, 0)
+             : CreateDialogIndirectParamW(instanceHandle, &empty.header, nullptr, EmptyDialogProc,
+                                          0);
     long long took = MicrosecondsSince(start);
     if (dialog == nullptr) {
-        std::fprintf(stderr, "courierfix_bench: no dialog\n");
+        std::fprintf(stderr,
+                     "courierfix_bench: no %s dialog (error %lu; the common controls %s "
+                     "registered)\n",
+                     main ? "main" : "empty", GetLastError(), registered ? "were" : "were not");
         return 1;
     }
     std::printf("%lld\n", took);
@@ -296,14 +461,24 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"config" && argc == 4) {
         return BenchConfig(argv[2], _wtoi(argv[3]));
     }
-    if (mode == L"repair" && argc == 5) {
-        return BenchRepair(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
+    if (mode == L"repair" && argc == 6) {
+        return BenchRepair(argv[2], argv[3], _wtoi(argv[4]), _wtoi(argv[5]));
+    }
+    if (mode == L"memory" && argc == 4) {
+        return BenchMemory(argv[2], _wtoi(argv[3]));
+    }
+    if (mode == L"limits" && argc == 2) {
+        std::printf("file %llu\nlines %zu\nline %zu\nsection %zu\n", MaxTextFileBytes, MaxTextLines,
+                    MaxTextLineBytes, MaxSectionBytes);
+        return 0;
     }
     if (mode == L"dialog" && argc == 3) {
         return BenchDialog(std::wstring(argv[2]) == L"main");
     }
-    std::fprintf(stderr,
-                 "usage: courierfix_bench repair DOCUMENTS ACCOUNTS RUNS | config FOLDER RUNS | "
-                 "dialog main|empty\n");
+    if (mode == L"desktop" && argc == 2) {
+        return HoldDesktop();
+    }
+    std::fprintf(stderr, "usage: courierfix_bench repair DOCUMENTS LOG ACCOUNTS RUNS | memory LOG "
+                         "ACCOUNTS | limits | config FOLDER RUNS | dialog main|empty | desktop\n");
     return 2;
 }

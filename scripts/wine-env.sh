@@ -50,9 +50,21 @@ wine_prefix() {
 }
 
 # wineserver_start: keeps one wineserver running for the prefix, so that each program started
-# under it does not pay for a fresh server.
+# under it does not pay for a fresh server. The server puts itself in the background once it
+# serves, so it is waited for: a program started before then starts a server of its own, which
+# Debian's wrapper starts with -p0, to end as soon as no program runs, and the persistent one
+# then finds it there and gives up. A server of the prefix that is already there is waited out.
 wineserver_start() {
-  "$WINESERVER" --persistent >/dev/null 2>&1 &
+  local attempt status
+  for attempt in 1 2 3; do
+    status=0
+    timeout 60 "$WINESERVER" --persistent >/dev/null 2>&1 || status=$?
+    ((status != 0)) || return 0
+    # 2: another server holds the prefix.
+    timeout 60 "$WINESERVER" --wait >/dev/null 2>&1 || true
+  done
+  echo "wineserver_start: no persistent wineserver for $WINEPREFIX (exit status $status)" >&2
+  return 1
 }
 
 # wineserver_stop: ends the prefix's wineserver and every process still running under it.
