@@ -1,16 +1,4 @@
-# Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (posix thread model) and runs the
-# results under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles for 64-bit Windows and runs the results under Wine.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(toolchain_prefix x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${toolchain_prefix}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${toolchain_prefix}-g++-posix)
-set(CMAKE_RC_COMPILER ${toolchain_prefix}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${toolchain_prefix})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+set(wine_loader /usr/lib/wine/wine64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

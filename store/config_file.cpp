@@ -329,7 +329,9 @@ bool ReadAccountSections(const std::wstring& configPath, std::span<const std::ws
     std::vector<std::wstring>* body = nullptr;
     ConfigShape shape;
     const bool read = ReadConfigLines(configPath, [&](std::string_view bytes) {
-        if (!shape.Add(bytes) && !shape.SectionsWithin()) {
+        // Past a section's limit, nothing more is held: the file will be unreadable.
+        shape.Add(bytes);
+        if (!shape.SectionsWithin()) {
             body = nullptr;
             return;
         }
